@@ -1,0 +1,118 @@
+// A worker-thread base: CThreadImpl<T, StopPolicy> runs T::Run on a C-runtime thread that is created
+// suspended and then resumed; Stop signals the policy's event and waits for the worker to end.
+// Start and Stop are called on the owning (main) thread only.
+#pragma once
+
+#include <windows.h>
+#include <process.h>
+
+namespace ThreadHelpers {
+
+// Thread handle, id and suspended flag. With tManaged = 1 the handle is closed on destruction.
+template <int tManaged>
+class CThreadT {
+public:
+    CThreadT() = default;
+    CThreadT(const CThreadT&) = delete;
+    CThreadT& operator=(const CThreadT&) = delete;
+    ~CThreadT() {
+        if (tManaged && m_hThread) {
+            CloseHandle(m_hThread);
+        }
+    }
+
+    HANDLE GetHandle() const { return m_hThread; }
+    DWORD GetThreadId() const { return m_dwThreadId; }
+    // True while the worker exists and has not ended (its exit code still reads STILL_ACTIVE).
+    bool IsRunning() const {
+        DWORD code = 0;
+        return m_hThread && GetExitCodeThread(m_hThread, &code) && code == STILL_ACTIVE;
+    }
+
+protected:
+    HANDLE m_hThread = nullptr;
+    volatile DWORD m_dwThreadId = 0;
+    bool m_bSuspended = false;
+};
+
+// Stop policy: a manual-reset event, initially clear, that the worker polls.
+class CThreadStopAtEvent {
+public:
+    CThreadStopAtEvent() : m_hStopEvent(CreateEventW(nullptr, TRUE, FALSE, nullptr)) {}
+    CThreadStopAtEvent(const CThreadStopAtEvent&) = delete;
+    CThreadStopAtEvent& operator=(const CThreadStopAtEvent&) = delete;
+    ~CThreadStopAtEvent() {
+        if (m_hStopEvent) {
+            CloseHandle(m_hStopEvent);
+        }
+    }
+
+    bool ResetStopEvent() { return m_hStopEvent && ResetEvent(m_hStopEvent); }
+    bool SetStopEvent() { return m_hStopEvent && SetEvent(m_hStopEvent); }
+    // Zero-wait poll, for the worker.
+    bool IsStopSet() const { return m_hStopEvent && WaitForSingleObject(m_hStopEvent, 0) == WAIT_OBJECT_0; }
+    HANDLE GetStopEvent() const { return m_hStopEvent; }
+
+protected:
+    HANDLE m_hStopEvent;
+};
+
+template <class T, class TStopPolicy>
+class CThreadImpl : public CThreadT<1>, public TStopPolicy {
+public:
+    CThreadImpl() = default;
+    virtual ~CThreadImpl() {
+        if (m_bStopOnDestroy) {
+            Stop();
+        }
+    }
+
+    bool Start() {
+        if (!this->ResetStopEvent()) {
+            return false;
+        }
+        unsigned id = 0;
+        auto handle = reinterpret_cast<HANDLE>(_beginthreadex(nullptr, 0, &ThreadProc, this, CREATE_SUSPENDED, &id));
+        if (!handle) {
+            return false;
+        }
+        m_hThread = handle;
+        m_dwThreadId = id;
+        m_bSuspended = true;
+        if (ResumeThread(m_hThread) == static_cast<DWORD>(-1)) {
+            return false;
+        }
+        m_bSuspended = false;
+        return true;
+    }
+
+    // Signals the worker and blocks until it has ended. Safe to call when no worker was started.
+    void Stop() {
+        if (!m_hThread || !this->SetStopEvent()) {
+            return;
+        }
+        if (m_bSuspended && ResumeThread(m_hThread) != static_cast<DWORD>(-1)) {
+            m_bSuspended = false;
+        }
+        WaitForSingleObject(m_hThread, INFINITE);
+        CloseHandle(m_hThread);
+        m_hThread = nullptr;
+    }
+
+protected:
+    bool m_bAutoDelete = false;
+    bool m_bStopOnDestroy = true;
+
+private:
+    static unsigned __stdcall ThreadProc(void* parameter) {
+        T* self = static_cast<T*>(parameter);
+        DWORD result = self->Run();
+        self->m_dwThreadId = 0;
+        if (self->m_bAutoDelete) {
+            delete self;
+        }
+        return result;
+    }
+};
+
+} // namespace ThreadHelpers
