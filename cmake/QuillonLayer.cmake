@@ -22,7 +22,8 @@ endfunction()
 # One GoogleTest program per layer, registered with CTest as a single test (Wine start-up costs seconds).
 function(quillon_test_program target)
     cmake_parse_arguments(T "" "DIR" "LIBS;EXTRA" ${ARGN})
-    file(GLOB sources CONFIGURE_DEPENDS ${T_DIR}/*.cpp)
+    # Test-only resources (dialog templates for window tests) sit beside the tests as .rc files.
+    file(GLOB sources CONFIGURE_DEPENDS ${T_DIR}/*.cpp ${T_DIR}/*.rc)
     add_executable(${target} ${sources} ${T_EXTRA} ${CMAKE_SOURCE_DIR}/tests/common/test_main.cpp)
     target_link_libraries(${target} PRIVATE ${T_LIBS} quillon_testsupport GTest::gtest)
     target_link_options(${target} PRIVATE -municode)
