@@ -1,6 +1,10 @@
 // Dialog templates and their control ids.
 #pragma once
 
+#ifndef IDC_STATIC
+#define IDC_STATIC (-1) /* labels, group boxes and icons that code never addresses */
+#endif
+
 #define IDD_ABOUTBOX 100
 #define IDC_ABOUT_LINK 1046
 
