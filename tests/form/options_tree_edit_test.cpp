@@ -186,10 +186,13 @@ TEST_F(OptionsTreeEdit, ScrollSizeWheelAndDeletionCloseTheEditor) {
     tree.DeleteItem(from);
     EXPECT_FALSE(IsWindow(editor));
     EXPECT_EQ(DeletedProperties().size(), 1u);
-    tree.SelectItem(text);
-    ASSERT_TRUE(tree.GetEditor());
+    // Destroyed while the caret is in a changed editor: the edit ends before any property goes.
+    editor = OpenEditor(text);
+    Type(editor, L"late");
     parent.DestroyWindow();
     EXPECT_EQ(DeletedProperties().size(), 4u);
+    std::set<int> distinct(DeletedProperties().begin(), DeletedProperties().end());
+    EXPECT_EQ(distinct.size(), 4u);
 }
 
 TEST_F(OptionsTreeEdit, SettingTheEditedValueRefreshesTheEditor) {
@@ -244,19 +247,6 @@ TEST(OptionsTreeValues, DisplayTextIsCutToTheBufferAndEmptyWhenUnconvertible) {
     CPropertyReadOnlyItem heading(L"Look at");
     EXPECT_TRUE(heading.GetDisplayValue(buffer, 6));
     EXPECT_EQ(std::wstring(buffer), L"");
-}
-
-TEST(OptionsTreeValues, CheckItemsTakeOnlyBooleans) {
-    CPropertyCheckmarkItem item(L"Keys", false);
-    EXPECT_FALSE(item.SetValue(ScopedVariant(LONG{1}).Get()));
-    EXPECT_FALSE(item.GetCheck());
-    EXPECT_TRUE(item.SetValue(ScopedVariant(true).Get()));
-    ScopedVariant value;
-    ASSERT_TRUE(item.GetValue(value.Receive()));
-    EXPECT_EQ(value.Get().vt, VT_BOOL);
-    EXPECT_EQ(value.Get().boolVal, VARIANT_TRUE);
-    item.SetEnabled(false);
-    EXPECT_FALSE(item.IsEnabled());
 }
 
 } // namespace

@@ -131,21 +131,25 @@ protected:
     }
     bool Expanded(HTREEITEM item) const { return (tree.GetItemState(item, TVIS_EXPANDED) & TVIS_EXPANDED) != 0; }
 
-    // A click as the tree sees it: the cursor over the item and NM_CLICK through the parent, which reflects
-    // it. (Real button messages make the tree view run its own drag-detection loop, which under Wine waits
-    // on the pointer; placing the cursor and sending the notification is deterministic.)
-    void Click(HTREEITEM item, Spot spot) {
-        RECT label;
-        ASSERT_TRUE(tree.GetItemRect(item, label, true));
+    // A click as the tree sees it: the cursor over the item (the tree hit-tests the cursor position) and
+    // NM_CLICK through the parent, which reflects it. This reaches every spot of an item exactly and does not
+    // depend on the tree view's own button handling; one test drives the real button messages as well.
+    POINT PointAt(HTREEITEM item, Spot spot) {
+        RECT label = {};
+        tree.GetItemRect(item, label, true);
         POINT point = {(label.left + label.right) / 2, (label.top + label.bottom) / 2};
-        UINT expected = TVHT_ONITEMLABEL;
         if (spot == Spot::Icon) {
             point.x = label.left - 10;
-            expected = TVHT_ONITEMICON;
         } else if (spot == Spot::RightOfLabel) {
             point.x = label.right + 20;
-            expected = TVHT_ONITEMRIGHT;
         }
+        return point;
+    }
+    void Click(HTREEITEM item, Spot spot) {
+        POINT point = PointAt(item, spot);
+        const UINT expected = spot == Spot::Icon    ? TVHT_ONITEMICON
+                              : spot == Spot::Label ? TVHT_ONITEMLABEL
+                                                    : TVHT_ONITEMRIGHT;
         TVHITTESTINFO hit = {point};
         TreeView_HitTest(tree, &hit);
         ASSERT_EQ(hit.hItem, item);

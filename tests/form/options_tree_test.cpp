@@ -73,6 +73,21 @@ TEST_F(OptionsTreeClick, EnabledCheckBoxToggles) {
     EXPECT_EQ(Image(keys), PTI_CHECK_ON);
 }
 
+TEST_F(OptionsTreeClick, RealButtonMessagesReachTheItem) {
+    POINT point = PointAt(keys, Spot::Label);
+    POINT screen = point;
+    ClientToScreen(tree, &screen);
+    ASSERT_TRUE(SetCursorPos(screen.x, screen.y));
+    // After button-down the tree view waits for the button to come up before it reports the click, so the
+    // button-up is queued first.
+    PostMessageW(tree, WM_LBUTTONUP, 0, MAKELPARAM(point.x, point.y));
+    SendMessageW(tree, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(point.x, point.y));
+    Pump();
+    EXPECT_TRUE(parent.Got(PTN_CLICK));
+    EXPECT_TRUE(parent.Got(PTN_ITEMCHANGED));
+    EXPECT_TRUE(tree.GetCheckState(keys));
+}
+
 TEST_F(OptionsTreeClick, DisabledCheckBoxOnlyReportsTheClick) {
     tree.SetItemEnabled(keys, false);
     Click(keys, Spot::Label);
