@@ -1,0 +1,212 @@
+#include "shell/main_frame.h"
+
+#include "engine/msg_queue.h"
+#include "resources/command_ids.h"
+#include "shell/about_dlg.h"
+#include "shell/command_states.h"
+#include "shell/help.h"
+#include "shell/settings.h"
+#include "shell/shell_launch.h"
+#include "shell/taskbar.h"
+
+#include <cwchar>
+
+namespace {
+
+constexpr UINT kToolBarBandId = 0xEB01;
+
+} // namespace
+
+BOOL CMainFrame::HandleFrameCommand(WORD id) {
+    switch (id) {
+    case ID_FILE_OPEN_ASADMIN:
+        RelaunchAsAdministrator();
+        return TRUE;
+    case ID_APP_EXIT:
+        OnAppExit();
+        return TRUE;
+    case ID_EDIT_PREFERENCES:
+        // The Preferences dialog is not part of this program yet.
+        return TRUE;
+    case ID_VIEW_TOOLBAR:
+        OnViewToolBar();
+        return TRUE;
+    case ID_VIEW_STATUS_BAR:
+        OnViewStatusBar();
+        return TRUE;
+    case ID_VIEW_RIBBON:
+        OnViewRibbon();
+        return TRUE;
+    case ID_HELP_HELP:
+        ShowHelp(m_hWnd);
+        return TRUE;
+    case ID_APP_ABOUT:
+        OnAbout();
+        return TRUE;
+    default:
+        return FALSE;
+    }
+}
+
+BOOL CMainFrame::ForwardCommandToView(WPARAM wParam, LPARAM lParam, LRESULT& lResult) {
+    return m_view.m_hWnd && m_view.ProcessWindowMessage(m_view.m_hWnd, WM_COMMAND, wParam, lParam, lResult);
+}
+
+void CMainFrame::OnToggleKeyBrowser() {
+    const bool show = m_splitter.GetSinglePaneMode() != SPLIT_PANE_NONE;
+    if (show && ReadSettingDword(kSettingsSubKey, kKeyTree, 1) == 0) {
+        // The pane opens either way; the answer only decides whether it will be filled after searches.
+        if (::MessageBoxW(m_hWnd, L"Key Browser is disabled.\nDo you want to enable it?", L"Key Browser",
+                          MB_YESNO | MB_ICONQUESTION) == IDYES) {
+            WriteSettingDword(kSettingsSubKey, kKeyTree, 1);
+        }
+    }
+    ShowKeyBrowser(show);
+}
+
+void CMainFrame::ShowKeyBrowser(bool show) {
+    m_splitter.SetSinglePaneMode(show ? SPLIT_PANE_NONE : SPLIT_PANE_RIGHT);
+    UISetCheck(ID_VIEW_TREEPANE, show);
+}
+
+void CMainFrame::OnPaneClose(HWND sender) {
+    if (sender && sender == m_keyBrowserPane.m_hWnd) {
+        ShowKeyBrowser(false);
+    }
+}
+
+void CMainFrame::OnViewToolBar() {
+    m_toolbarVisible = !m_toolbarVisible;
+    if (m_rebar) {
+        const LRESULT band = ::SendMessageW(m_rebar, RB_IDTOINDEX, kToolBarBandId, 0);
+        if (band >= 0) {
+            ::SendMessageW(m_rebar, RB_SHOWBAND, static_cast<WPARAM>(band), m_toolbarVisible);
+        }
+        // The toolbar is the rebar's only band: an empty rebar would still take a strip of the window.
+        ::ShowWindow(m_rebar, (m_toolbarVisible && !m_ribbon.IsShown()) ? SW_SHOWNOACTIVATE : SW_HIDE);
+    }
+    UISetCheck(ID_VIEW_TOOLBAR, m_toolbarVisible);
+    UpdateLayout();
+}
+
+void CMainFrame::OnViewStatusBar() {
+    if (!m_statusBar.m_hWnd) {
+        return;
+    }
+    const bool show = !m_statusBar.IsWindowVisible();
+    m_statusBar.ShowWindow(show ? SW_SHOWNOACTIVATE : SW_HIDE);
+    UISetCheck(ID_VIEW_STATUS_BAR, show);
+    UpdateLayout();
+}
+
+void CMainFrame::OnViewRibbon() {
+    ShowRibbon(!m_ribbon.IsShown());
+    UISetCheck(ID_VIEW_RIBBON, m_ribbon.IsShown());
+}
+
+bool CMainFrame::ShowRibbon(bool show) {
+    if (show == m_ribbon.IsShown()) {
+        return show;
+    }
+    if (show) {
+        CRibbonHost::Callbacks callbacks;
+        callbacks.isEnabled = [this](UINT id) { return UIIsEnabled(id); };
+        callbacks.isChecked = [this](UINT id) { return UIIsChecked(id); };
+        callbacks.setChecked = [this](UINT id, bool checked) { UISetCheck(id, checked); };
+        callbacks.heightChanged = [this] { UpdateLayout(); };
+        if (!m_ribbon.Show(m_hWnd, std::move(callbacks))) {
+            return false;
+        }
+        // The ribbon takes the place of the menu bar and the toolbar.
+        ::SetMenu(m_hWnd, nullptr);
+        if (m_rebar) {
+            ::ShowWindow(m_rebar, SW_HIDE);
+        }
+    } else {
+        m_ribbon.Hide();
+        ::SetMenu(m_hWnd, m_menu);
+        if (m_rebar && m_toolbarVisible) {
+            ::ShowWindow(m_rebar, SW_SHOWNOACTIVATE);
+        }
+    }
+    UpdateLayout();
+    return m_ribbon.IsShown();
+}
+
+void CMainFrame::OnAppExit() {
+    if (m_view.IsSearchRunning()) {
+        return;
+    }
+    PostMessage(WM_CLOSE);
+}
+
+void CMainFrame::OnAbout() {
+    HWND active = ::GetActiveWindow();
+    CAboutDlg::Show(active ? active : m_hWnd);
+}
+
+BOOL CMainFrame::OnSysCommand(WPARAM command) {
+    // Closing during a search is refused silently; the user stops the search first.
+    return (command & 0xFFF0) == SC_CLOSE && m_view.IsSearchRunning();
+}
+
+void CMainFrame::OnScanStatus(WPARAM status) {
+    if (status == SCAN_STARTED) {
+        m_statusBar.SetPaneText(ID_DEFAULT_PANE, L"Scanning...");
+        if (m_taskbar && m_view.IsSearchRunning()) {
+            m_taskbar->SetProgressState(m_hWnd, TBPF_INDETERMINATE);
+        }
+    } else if (status == SCAN_ENDED) {
+        wchar_t text[64] = L"Scan cancelled";
+        if (!m_view.StopRequested()) {
+            const DWORD seconds = (::GetTickCount() - m_view.SearchStartTick()) / 1000;
+            swprintf(text, sizeof text / sizeof text[0], L"Scan Finished (%lu sec)", seconds);
+        }
+        m_statusBar.SetPaneText(ID_DEFAULT_PANE, text);
+        if (m_taskbar) {
+            m_taskbar->SetProgressState(m_hWnd, TBPF_NOPROGRESS);
+        }
+        if (ReadSettingDword(kSettingsSubKey, kKeyTree, 1) != 0 && m_view.ListedCount() > 0) {
+            ShowKeyBrowser(true);
+        }
+        ::FlashWindow(m_hWnd, FALSE);
+    }
+}
+
+void CMainFrame::OnTaskbarButtonCreated() {
+    if (m_taskbar) {
+        m_taskbar->Release();
+    }
+    m_taskbar = CreateTaskbarList();
+}
+
+BOOL CMainFrame::OnIdle() {
+    MsgQueueForwardOne(m_view.SearchThreadHandle());
+    UpdateCommandStates();
+    UIUpdateToolBar();
+    UIUpdateMenuBar();
+    return FALSE;
+}
+
+void CMainFrame::UpdateCommandStates() {
+    CommandStateInputs inputs;
+    inputs.count = m_view.ListedCount();
+    inputs.selected = m_view.SelectedResult();
+    inputs.remote = m_view.IsRemoteSearch();
+    if (inputs.selected != -1) {
+        SearchResult record;
+        if (m_view.CopySelectedResult(record)) {
+            inputs.selectedIsKey = record.IsKey();
+            inputs.selectedHasKeyPath = !record.keyPath.empty();
+        } else {
+            inputs.selected = -1;
+        }
+    }
+    for (const CommandEnabled& state : ComputeCommandStates(inputs)) {
+        UIEnable(state.id, state.enabled);
+    }
+}
+
+void CMainFrame::UIStateChanged(UINT id) {
+    m_ribbon.InvalidateState(id);
+}
