@@ -1,0 +1,38 @@
+// Closes message boxes (and other standard dialogs) that the code under test shows on this thread, so a
+// modal box never blocks a test. Each box's caption and text are recorded, then the chosen button is
+// pressed. Active for the object's lifetime.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+namespace testsupport {
+
+struct SeenBox {
+    std::wstring caption;
+    std::wstring text;
+};
+
+class MessageBoxCloser {
+public:
+    // button: the command to press (IDOK, IDYES, IDNO, IDCANCEL ...).
+    explicit MessageBoxCloser(int button);
+    MessageBoxCloser(const MessageBoxCloser&) = delete;
+    MessageBoxCloser& operator=(const MessageBoxCloser&) = delete;
+    ~MessageBoxCloser();
+
+    const std::vector<SeenBox>& Seen() const { return seen_; }
+
+private:
+    static LRESULT CALLBACK HookProc(int code, WPARAM wParam, LPARAM lParam);
+
+    int button_;
+    HHOOK hook_ = nullptr;
+    MessageBoxCloser* previous_ = nullptr;
+    std::vector<SeenBox> seen_;
+    std::vector<HWND> handled_; // activation may repeat; each box is answered once
+};
+
+} // namespace testsupport
