@@ -1,5 +1,7 @@
 #include "form/keldra_view.h"
 
+#include "engine/msg_queue.h"
+
 #include <commctrl.h>
 
 #include <array>
@@ -37,6 +39,33 @@ void CKeldraWTLView::SetFrame(HWND frame, CMultiPaneStatusBarCtrl* statusBar, HW
     m_keyBrowserTree = keyBrowserTree;
 }
 
+bool CKeldraWTLView::StartSearch() {
+    m_search.Stop();
+    ::InterlockedExchange(&m_stopRequested, 0);
+    m_search.notifyWindow = m_hWnd;
+    return m_search.Start();
+}
+
+void CKeldraWTLView::StopSearch() {
+    m_search.Stop();
+    ::InterlockedExchange(&m_stopRequested, 1);
+}
+
+void CKeldraWTLView::OnSearchNotify(WPARAM kind) {
+    if (kind == SN_STARTED) {
+        m_searchStartTick = ::GetTickCount();
+        if (m_frame) {
+            ::SendMessageW(m_frame, WM_SCANSTATUS, SCAN_STARTED, 0);
+        }
+    } else if (kind == SN_FINISHED) {
+        // What is still queued belongs to the finished search and must not reach a later one.
+        MsgQueueDrain();
+        if (m_frame) {
+            ::SendMessageW(m_frame, WM_SCANSTATUS, SCAN_ENDED, 0);
+        }
+    }
+}
+
 BOOL CKeldraWTLView::PreTranslateMessage(MSG* pMsg) {
     return m_hWnd && ::IsDialogMessageW(m_hWnd, pMsg);
 }
@@ -49,6 +78,10 @@ BOOL CKeldraWTLView::ProcessWindowMessage(HWND, UINT uMsg, WPARAM wParam, LPARAM
         lResult = TRUE;
         return TRUE;
     case WM_CREATE:
+        lResult = 0;
+        return TRUE;
+    case WM_SEARCH_NOTIFY:
+        OnSearchNotify(wParam);
         lResult = 0;
         return TRUE;
     default:

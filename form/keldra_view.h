@@ -13,6 +13,14 @@
 
 class CMultiPaneStatusBarCtrl;
 
+// Sent by the view to the main frame: wParam SCAN_STARTED when a search has started, SCAN_ENDED when it has
+// ended and its results are listed.
+inline constexpr UINT WM_SCANSTATUS = WM_APP + 0x65;
+enum : WPARAM {
+    SCAN_STARTED = 1,
+    SCAN_ENDED = 3,
+};
+
 class CKeldraWTLView : public CDialogImpl<CKeldraWTLView>, public CDialogResize<CKeldraWTLView> {
 public:
     enum { IDD = IDD_KELDRAWTL_FORM };
@@ -38,6 +46,11 @@ public:
     bool StopRequested() const { return m_stopRequested != 0; }
     CKeldraThread& Search() { return m_search; }
 
+    // Starts a search with the request as filled in, after ending any earlier worker.
+    bool StartSearch();
+    // Ends the worker (blocking until it has) and remembers that the user stopped it.
+    void StopSearch();
+
     // What the list shows: the number of rows, the selected result's index (-1 for none; a stale index is
     // reset) and its record, and whether the results came from a remote computer.
     size_t ListedCount() const { return 0; }
@@ -52,6 +65,8 @@ public:
                               DWORD dwMsgMapID = 0) override;
 
 private:
+    void OnSearchNotify(WPARAM kind);
+
     CKeldraThread m_search;
     HWND m_frame = nullptr;
     CMultiPaneStatusBarCtrl* m_statusBar = nullptr;

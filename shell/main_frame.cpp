@@ -41,6 +41,11 @@ void RegisterMenuCommands(CUpdateUI& table, HMENU menu) {
     }
 }
 
+// The window's own visibility, whether or not the frame itself is shown yet.
+bool HasVisibleStyle(HWND window) {
+    return window && (::GetWindowLongPtrW(window, GWL_STYLE) & WS_VISIBLE);
+}
+
 int WindowHeight(HWND window) {
     RECT rect = {};
     ::GetWindowRect(window, &rect);
@@ -217,12 +222,12 @@ void CMainFrame::UpdateLayout() {
     int top = 0;
     if (m_ribbon.IsShown()) {
         top = static_cast<int>(m_ribbon.Height());
-    } else if (m_rebar && ::IsWindowVisible(m_rebar)) {
+    } else if (HasVisibleStyle(m_rebar)) {
         ::SendMessageW(m_rebar, WM_SIZE, 0, 0);
         top = WindowHeight(m_rebar);
     }
     int bottom = client.bottom;
-    if (m_statusBar.m_hWnd && m_statusBar.IsWindowVisible()) {
+    if (HasVisibleStyle(m_statusBar.m_hWnd)) {
         m_statusBar.SendMessage(WM_SIZE);
         bottom -= WindowHeight(m_statusBar.m_hWnd);
     }
@@ -344,7 +349,7 @@ BOOL CMainFrame::ProcessWindowMessage(HWND, UINT uMsg, WPARAM wParam, LPARAM lPa
         UIUpdateMenuBar();
         return FALSE;
     case WM_SETFOCUS:
-        if (m_splitter.m_hWnd && m_splitter.IsWindowVisible()) {
+        if (HasVisibleStyle(m_splitter.m_hWnd)) {
             m_splitter.SetFocus();
         }
         lResult = 0;

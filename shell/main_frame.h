@@ -20,13 +20,6 @@
 
 #include <string>
 
-// Sent by the search view: wParam 1 when a search has started, 3 when it has ended.
-inline constexpr UINT WM_SCANSTATUS = WM_APP + 0x65;
-enum : WPARAM {
-    SCAN_STARTED = 1,
-    SCAN_ENDED = 3,
-};
-
 class CMainFrame : public CWindowImpl<CMainFrame>, public CMessageFilter, public CIdleHandler, public CUpdateUI {
 public:
     CMainFrame() = default;

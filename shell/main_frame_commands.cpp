@@ -93,7 +93,7 @@ void CMainFrame::OnViewStatusBar() {
     if (!m_statusBar.m_hWnd) {
         return;
     }
-    const bool show = !m_statusBar.IsWindowVisible();
+    const bool show = !(m_statusBar.GetStyle() & WS_VISIBLE);
     m_statusBar.ShowWindow(show ? SW_SHOWNOACTIVATE : SW_HIDE);
     UISetCheck(ID_VIEW_STATUS_BAR, show);
     UpdateLayout();
