@@ -28,7 +28,6 @@ constexpr int kSplitterBarWidth = 4;
 constexpr int kMinPaneSize = 150;
 constexpr int kKeyBrowserSharePercent = 17;
 constexpr std::array<int, 4> kStatusPanes = {ID_DEFAULT_PANE, IDS_PANE_MODIFIED, IDS_PANE_MATCHES, IDS_PANE_TOTALS};
-constexpr const wchar_t* kKeyBrowserTitle = L"Key Browser";
 
 void RegisterMenuCommands(CUpdateUI& table, HMENU menu) {
     const int count = ::GetMenuItemCount(menu);
@@ -169,7 +168,7 @@ bool CMainFrame::CreateClientWindows() {
     if (!m_splitter.Create(m_hWnd, nullptr, nullptr, WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | WS_CLIPCHILDREN)) {
         return false;
     }
-    if (!m_keyBrowserPane.Create(m_splitter.m_hWnd, kKeyBrowserTitle)) {
+    if (!m_keyBrowserPane.Create(m_splitter.m_hWnd, LoadResourceString(IDS_KEY_BROWSER).c_str())) {
         return false;
     }
     m_keyBrowserPane.SetPaneContainerExtendedStyle(PANECNT_FLATBORDER);
@@ -190,7 +189,7 @@ bool CMainFrame::CreateClientWindows() {
 void CMainFrame::SetTitle() {
     std::wstring title = LoadResourceString(IDS_PRODUCT_NAME);
     if (IsProcessElevated()) {
-        title = L"Administrator: " + title;
+        title = LoadResourceString(IDS_ADMIN_PREFIX) + title;
     }
     SetWindowText(title.c_str());
 }

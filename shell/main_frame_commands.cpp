@@ -2,12 +2,14 @@
 
 #include "engine/msg_queue.h"
 #include "resources/command_ids.h"
+#include "resources/string_ids.h"
 #include "shell/about_dlg.h"
 #include "shell/command_states.h"
 #include "shell/help.h"
 #include "shell/settings.h"
 #include "shell/shell_launch.h"
 #include "shell/taskbar.h"
+#include "winlib/resource_string.h"
 
 #include <cwchar>
 
@@ -56,8 +58,9 @@ void CMainFrame::OnToggleKeyBrowser() {
     const bool show = m_splitter.GetSinglePaneMode() != SPLIT_PANE_NONE;
     if (show && ReadSettingDword(kSettingsSubKey, kKeyTree, 1) == 0) {
         // The pane opens either way; the answer only decides whether it will be filled after searches.
-        if (::MessageBoxW(m_hWnd, L"Key Browser is disabled.\nDo you want to enable it?", L"Key Browser",
-                          MB_YESNO | MB_ICONQUESTION) == IDYES) {
+        const std::wstring question = LoadResourceString(IDS_KEY_BROWSER_DISABLED);
+        const std::wstring caption = LoadResourceString(IDS_KEY_BROWSER);
+        if (::MessageBoxW(m_hWnd, question.c_str(), caption.c_str(), MB_YESNO | MB_ICONQUESTION) == IDYES) {
             WriteSettingDword(kSettingsSubKey, kKeyTree, 1);
         }
     }
@@ -152,17 +155,21 @@ BOOL CMainFrame::OnSysCommand(WPARAM command) {
 
 void CMainFrame::OnScanStatus(WPARAM status) {
     if (status == SCAN_STARTED) {
-        m_statusBar.SetPaneText(ID_DEFAULT_PANE, L"Scanning...");
+        m_statusBar.SetPaneText(ID_DEFAULT_PANE, LoadResourceString(IDS_SCANNING).c_str());
         if (m_taskbar && m_view.IsSearchRunning()) {
             m_taskbar->SetProgressState(m_hWnd, TBPF_INDETERMINATE);
         }
     } else if (status == SCAN_ENDED) {
-        wchar_t text[64] = L"Scan cancelled";
+        std::wstring text = LoadResourceString(IDS_SCAN_CANCELLED);
         if (!m_view.StopRequested()) {
             const DWORD seconds = (::GetTickCount() - m_view.SearchStartTick()) / 1000;
-            swprintf(text, sizeof text / sizeof text[0], L"Scan Finished (%lu sec)", seconds);
+            // The format is the program's own "Scan Finished (%lu sec)".
+            wchar_t finished[128] = {};
+            swprintf(finished, sizeof finished / sizeof finished[0], LoadResourceString(IDS_SCAN_FINISHED).c_str(),
+                     seconds);
+            text = finished;
         }
-        m_statusBar.SetPaneText(ID_DEFAULT_PANE, text);
+        m_statusBar.SetPaneText(ID_DEFAULT_PANE, text.c_str());
         if (m_taskbar) {
             m_taskbar->SetProgressState(m_hWnd, TBPF_NOPROGRESS);
         }
