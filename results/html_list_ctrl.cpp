@@ -103,15 +103,12 @@ int CHTMLListCtrl::AddItem(std::wstring_view markup, int image, DWORD_PTR data) 
     const HtmlListItem& row = rows_.Append(std::move(item));
     UpdateVerticalRange();
     const int extent = row.textRect.right - row.textRect.left;
-    if (extent > INT_MAX - 100) {
-        horizontalMax_ = INT_MAX;
-    } else {
-        horizontalMax_ = std::max(horizontalMax_, extent + 100);
-    }
-    if (m_hWnd) {
+    const int wanted = extent > INT_MAX - 100 ? INT_MAX : extent + 100;
+    if (wanted > horizontalMax_) {
+        horizontalMax_ = wanted;
         SCROLLINFO info = {sizeof info, SIF_RANGE};
         info.nMax = horizontalMax_;
-        ::SetScrollInfo(m_hWnd, SB_HORZ, &info, TRUE);
+        SetScrollBar(SB_HORZ, info);
     }
     return row.position;
 }
@@ -136,16 +133,14 @@ void CHTMLListCtrl::DeleteAllItems() {
     ReadLineNumbers();
     rows_.Clear();
     horizontalMax_ = clientWidth_;
-    if (m_hWnd) {
-        SCROLLINFO info = {sizeof info, SIF_RANGE | SIF_POS};
-        info.nMax = horizontalMax_;
-        ::SetScrollInfo(m_hWnd, SB_HORZ, &info, TRUE);
-        // The vertical range goes too, so that no stale range can be scrolled through.
-        info.nMax = 0;
-        info.fMask = SIF_RANGE | SIF_POS | SIF_PAGE;
-        info.nPage = static_cast<UINT>(std::max(clientHeight_, 0));
-        ::SetScrollInfo(m_hWnd, SB_VERT, &info, TRUE);
-    }
+    SCROLLINFO info = {sizeof info, SIF_RANGE | SIF_POS};
+    info.nMax = horizontalMax_;
+    SetScrollBar(SB_HORZ, info);
+    // The vertical range goes too, so that no stale range can be scrolled through.
+    info.nMax = 0;
+    info.fMask = SIF_RANGE | SIF_POS | SIF_PAGE;
+    info.nPage = static_cast<UINT>(std::max(clientHeight_, 0));
+    SetScrollBar(SB_VERT, info);
     Repaint();
 }
 
@@ -258,6 +253,9 @@ BOOL CHTMLListCtrl::ProcessWindowMessage(HWND hWnd, UINT uMsg, WPARAM wParam, LP
     case WM_GETDLGCODE:
         lResult = DefWindowProc(uMsg, wParam, lParam) | DLGC_WANTARROWS | DLGC_WANTCHARS;
         return TRUE;
+    case WM_NCPAINT:
+        scrollBarsStale_ = false;
+        return FALSE; // the list view's own procedure draws the frame and scroll bars
     case WM_SETCURSOR:
         ::SetCursor(::LoadCursorW(nullptr, IDC_ARROW));
         lResult = TRUE;

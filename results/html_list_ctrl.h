@@ -88,6 +88,7 @@ private:
     void ScrollVerticalTo(long long position);
     void ScrollHorizontalTo(long long position);
     void UpdateVerticalRange();
+    void SetScrollBar(int bar, const SCROLLINFO& info);
 
     // Drawing and measuring.
     void PaintRows(HDC dc, const RECT& clip, int scrollWidth);
@@ -115,6 +116,7 @@ private:
     int clientHeight_ = 0;
     int horizontalMax_ = 0;
     BOOL focused_ = FALSE;
+    bool scrollBarsStale_ = false; // a frame repaint is pending for changed scroll ranges
     BYTE style_ = 0;
     HIMAGELIST images_ = nullptr;
     ImageListHandle defaultImages_;

@@ -19,14 +19,24 @@ int CHTMLListCtrl::VerticalPosition() const { return m_hWnd ? ::GetScrollPos(m_h
 
 int CHTMLListCtrl::HorizontalPosition() const { return m_hWnd ? ::GetScrollPos(m_hWnd, SB_HORZ) : 0; }
 
-void CHTMLListCtrl::UpdateVerticalRange() {
+void CHTMLListCtrl::SetScrollBar(int bar, const SCROLLINFO& info) {
     if (!m_hWnd) {
         return;
     }
+    // Drawing a scroll bar costs milliseconds, and rows can be added by the thousand between two paints:
+    // change the range silently and let the next frame paint draw the bar once.
+    ::SetScrollInfo(m_hWnd, bar, &info, FALSE);
+    if (!scrollBarsStale_) {
+        scrollBarsStale_ = true;
+        ::RedrawWindow(m_hWnd, nullptr, nullptr, RDW_FRAME | RDW_INVALIDATE | RDW_NOCHILDREN);
+    }
+}
+
+void CHTMLListCtrl::UpdateVerticalRange() {
     SCROLLINFO info = {sizeof info, SIF_RANGE | SIF_PAGE};
     info.nMax = ClampPosition(rows_.TotalHeight());
     info.nPage = static_cast<UINT>(std::max(clientHeight_, 0));
-    ::SetScrollInfo(m_hWnd, SB_VERT, &info, TRUE);
+    SetScrollBar(SB_VERT, info);
 }
 
 void CHTMLListCtrl::ScrollVerticalTo(long long position) {
@@ -58,7 +68,7 @@ void CHTMLListCtrl::OnSize(int width, int height) {
     UpdateVerticalRange();
     SCROLLINFO info = {sizeof info, SIF_PAGE};
     info.nPage = static_cast<UINT>(std::max(width, 0));
-    ::SetScrollInfo(m_hWnd, SB_HORZ, &info, TRUE);
+    SetScrollBar(SB_HORZ, info);
     Repaint();
 }
 
