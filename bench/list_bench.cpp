@@ -23,8 +23,8 @@ double Now() {
 // Rows in the engine's line formats: a key result, then value results of several types, with matches
 // marked in the key, value-name and data colours.
 std::wstring TypicalRow(int index, int& icon) {
-    const std::wstring path = L"SOFTWARE\\Vendor" + std::to_wstring(index % 97) + L"\\Product\\Settings" +
-                              std::to_wstring(index % 13);
+    const std::wstring path =
+        L"SOFTWARE\\Vendor" + std::to_wstring(index % 97) + L"\\Product\\Settings" + std::to_wstring(index % 13);
     wchar_t line[1024];
     switch (index % 5) {
     case 0:
@@ -110,9 +110,9 @@ int wmain() {
     InitCommonControlsEx(&controls);
     HWND parent = CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 0, 0, 820, 640, nullptr, nullptr,
                                   GetModuleHandleW(nullptr), nullptr);
-    HWND listView = CreateWindowExW(0, WC_LISTVIEWW, L"", WS_CHILD | WS_VISIBLE | LVS_REPORT | LVS_NOCOLUMNHEADER,
-                                    0, 0, 800, 600, parent, reinterpret_cast<HMENU>(1005), GetModuleHandleW(nullptr),
-                                    nullptr);
+    HWND listView =
+        CreateWindowExW(0, WC_LISTVIEWW, L"", WS_CHILD | WS_VISIBLE | LVS_REPORT | LVS_NOCOLUMNHEADER, 0, 0, 800, 600,
+                        parent, reinterpret_cast<HMENU>(1005), GetModuleHandleW(nullptr), nullptr);
     if (!listView) {
         std::fprintf(stderr, "cannot create the list window\n");
         return 1;

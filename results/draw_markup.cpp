@@ -14,7 +14,9 @@ constexpr int kColorStackSize = 8;
 constexpr int kStyleCount = 32;
 
 // Layout runs in 64 bits so that no text, however long, can overflow it; GDI gets clamped values.
-int ClampToInt(long long value) { return static_cast<int>(std::clamp<long long>(value, INT_MIN / 2, INT_MAX / 2)); }
+int ClampToInt(long long value) {
+    return static_cast<int>(std::clamp<long long>(value, INT_MIN / 2, INT_MAX / 2));
+}
 
 int TextWidth(HDC dc, const wchar_t* text, size_t length) {
     SIZE size = {};

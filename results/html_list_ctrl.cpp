@@ -29,8 +29,7 @@ int ClampCoordinate(long long value) {
 
 } // namespace
 
-CHTMLListCtrl::CHTMLListCtrl()
-    : defaultImages_(LoadDefaultImages()), backgroundColor_(::GetSysColor(COLOR_WINDOW)) {
+CHTMLListCtrl::CHTMLListCtrl() : defaultImages_(LoadDefaultImages()), backgroundColor_(::GetSysColor(COLOR_WINDOW)) {
     images_ = defaultImages_.Get();
     LoadListFont();
     ReadLineNumbers();
@@ -174,7 +173,9 @@ RECT CHTMLListCtrl::RowRect(const HtmlListItem& item) const {
     return {left, ClampCoordinate(top), left + ScrollWidth(), ClampCoordinate(top + item.height)};
 }
 
-int CHTMLListCtrl::ScrollWidth() const { return std::max(clientWidth_, horizontalMax_); }
+int CHTMLListCtrl::ScrollWidth() const {
+    return std::max(clientWidth_, horizontalMax_);
+}
 
 void CHTMLListCtrl::InvalidateRow(int position) {
     if (!m_hWnd) {
@@ -208,8 +209,7 @@ void CHTMLListCtrl::NotifyHeader(UINT code) {
     ::SendMessageW(GetParent(), WM_NOTIFY, controlId_, reinterpret_cast<LPARAM>(&header));
 }
 
-BOOL CHTMLListCtrl::ProcessWindowMessage(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam, LRESULT& lResult,
-                                         DWORD) {
+BOOL CHTMLListCtrl::ProcessWindowMessage(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam, LRESULT& lResult, DWORD) {
     lResult = 0;
     switch (uMsg) {
     case WM_CREATE:

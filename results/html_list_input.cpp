@@ -11,13 +11,19 @@ constexpr int kLineStep = 50;
 constexpr int kColumnStep = 20;
 constexpr int kWheelStep = 40;
 
-int ClampPosition(long long value) { return static_cast<int>(std::clamp<long long>(value, 0, INT_MAX)); }
+int ClampPosition(long long value) {
+    return static_cast<int>(std::clamp<long long>(value, 0, INT_MAX));
+}
 
 } // namespace
 
-int CHTMLListCtrl::VerticalPosition() const { return m_hWnd ? ::GetScrollPos(m_hWnd, SB_VERT) : 0; }
+int CHTMLListCtrl::VerticalPosition() const {
+    return m_hWnd ? ::GetScrollPos(m_hWnd, SB_VERT) : 0;
+}
 
-int CHTMLListCtrl::HorizontalPosition() const { return m_hWnd ? ::GetScrollPos(m_hWnd, SB_HORZ) : 0; }
+int CHTMLListCtrl::HorizontalPosition() const {
+    return m_hWnd ? ::GetScrollPos(m_hWnd, SB_HORZ) : 0;
+}
 
 void CHTMLListCtrl::SetScrollBar(int bar, const SCROLLINFO& info) {
     if (!m_hWnd) {
@@ -103,7 +109,9 @@ void CHTMLListCtrl::OnButtonDown(LPARAM lParam) {
     Repaint();
 }
 
-void CHTMLListCtrl::OnDoubleClick() { Notify(HLN_DBLCLK, 0); }
+void CHTMLListCtrl::OnDoubleClick() {
+    Notify(HLN_DBLCLK, 0);
+}
 
 BOOL CHTMLListCtrl::OnKeyDown(WPARAM key) {
     NMHTMLLISTKEY record = {{m_hWnd, static_cast<UINT_PTR>(controlId_), HLN_KEYDOWN}, static_cast<WORD>(key), 0};

@@ -39,4 +39,6 @@ int RowHeightFor(int textHeight, int numberHeight, const RowLook& look);
 long long ScrollIntoView(long long top, int height, long long view, int clientHeight);
 
 // Vertical page step: three quarters of the client height.
-inline int VerticalPageStep(int clientHeight) { return clientHeight - clientHeight / 4; }
+inline int VerticalPageStep(int clientHeight) {
+    return clientHeight - clientHeight / 4;
+}

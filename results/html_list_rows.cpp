@@ -20,8 +20,7 @@ const HtmlListItem* HtmlListRows::At(int position) const {
     return position >= 0 && position < Count() ? index_[position] : nullptr;
 }
 
-template <class Pred>
-int HtmlListRows::RemoveIf(Pred pred) {
+template <class Pred> int HtmlListRows::RemoveIf(Pred pred) {
     int removed = 0;
     int removedBeforeSelection = 0;
     bool selectionRemoved = false;

@@ -52,8 +52,7 @@ public:
     std::list<HtmlListItem>::iterator end() { return rows_.end(); }
 
 private:
-    template <class Pred>
-    int RemoveIf(Pred pred);
+    template <class Pred> int RemoveIf(Pred pred);
     void Reindex();
 
     std::list<HtmlListItem> rows_;

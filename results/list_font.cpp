@@ -22,8 +22,7 @@ bool ReadStoredFont(LOGFONTW& font) {
     LOGFONTW stored = {};
     DWORD type = 0;
     DWORD size = sizeof stored;
-    if (RegQueryValueExW(key.Get(), kFont, nullptr, &type, reinterpret_cast<BYTE*>(&stored), &size) !=
-            ERROR_SUCCESS ||
+    if (RegQueryValueExW(key.Get(), kFont, nullptr, &type, reinterpret_cast<BYTE*>(&stored), &size) != ERROR_SUCCESS ||
         type != REG_BINARY) {
         return false;
     }

@@ -11,12 +11,13 @@ struct TagName {
 // Tried in this order; the first name the tag word begins with wins, so "br" comes before "b" and a word
 // such as "UNKNOWN" is taken as "u".
 constexpr TagName kTagNames[] = {
-    {L"u", 1, MT_UNDERLINE}, {L"sup", 3, MT_SUP},    {L"sub", 3, MT_SUB}, {L"strong", 6, MT_BOLD},
-    {L"p", 1, MT_P},         {L"i", 1, MT_ITALIC},   {L"font", 4, MT_FONT}, {L"em", 2, MT_ITALIC},
-    {L"br", 2, MT_BR},       {L"b", 1, MT_BOLD},
+    {L"u", 1, MT_UNDERLINE}, {L"sup", 3, MT_SUP},   {L"sub", 3, MT_SUB},   {L"strong", 6, MT_BOLD}, {L"p", 1, MT_P},
+    {L"i", 1, MT_ITALIC},    {L"font", 4, MT_FONT}, {L"em", 2, MT_ITALIC}, {L"br", 2, MT_BR},       {L"b", 1, MT_BOLD},
 };
 
-wchar_t AsciiLower(wchar_t c) { return (c >= L'A' && c <= L'Z') ? static_cast<wchar_t>(c - L'A' + L'a') : c; }
+wchar_t AsciiLower(wchar_t c) {
+    return (c >= L'A' && c <= L'Z') ? static_cast<wchar_t>(c - L'A' + L'a') : c;
+}
 
 bool StartsWithNoCase(const wchar_t* text, size_t length, const wchar_t* prefix, size_t prefixLength) {
     if (length < prefixLength) {
@@ -52,7 +53,9 @@ int HexValue(wchar_t c) {
 
 } // namespace
 
-bool IsMarkupSpace(wchar_t c) { return c == L' ' || (c >= L'\t' && c <= L'\r'); }
+bool IsMarkupSpace(wchar_t c) {
+    return c == L' ' || (c >= L'\t' && c <= L'\r');
+}
 
 COLORREF ParseMarkupColor(const wchar_t* value, size_t length) {
     size_t i = 0;

@@ -63,9 +63,9 @@ protected:
         testsupport::ResetProgramKey();
         // A pop-up: under a bare X server, hiding a framed window waits seconds for a window manager.
         ASSERT_TRUE(parent_.Create(nullptr, &kParentRect, L"results", WS_POPUP));
-        listView_ = CreateWindowExW(0, WC_LISTVIEWW, L"", WS_CHILD | WS_VISIBLE | WS_TABSTOP | LVS_REPORT |
-                                    LVS_NOCOLUMNHEADER, 10, 10, kListWidth, kListHeight, parent_,
-                                    reinterpret_cast<HMENU>(kListId), GetModuleHandleW(nullptr), nullptr);
+        listView_ = CreateWindowExW(
+            0, WC_LISTVIEWW, L"", WS_CHILD | WS_VISIBLE | WS_TABSTOP | LVS_REPORT | LVS_NOCOLUMNHEADER, 10, 10,
+            kListWidth, kListHeight, parent_, reinterpret_cast<HMENU>(kListId), GetModuleHandleW(nullptr), nullptr);
         ASSERT_TRUE(listView_);
         parent_.ShowWindow(SW_SHOWNOACTIVATE);
         images_ = MakeImages();
@@ -109,9 +109,7 @@ protected:
         list_->UpdateWindow();
     }
 
-    void Press(UINT message, POINT point) {
-        list_->SendMessage(message, 0, MAKELPARAM(point.x, point.y));
-    }
+    void Press(UINT message, POINT point) { list_->SendMessage(message, 0, MAKELPARAM(point.x, point.y)); }
     POINT RowMiddle(int position) {
         RECT rect = list_->GetItemRect(position);
         return {rect.left + 200, (rect.top + rect.bottom) / 2};
@@ -174,9 +172,9 @@ TEST_F(HtmlList, PressSelectsRowsAndTogglesCheckBoxesWithEitherButton) {
     EXPECT_EQ(GetFocus(), listView_);
 
     Press(WM_LBUTTONDOWN, CheckBoxOf(2));
-    EXPECT_EQ(Take(), (std::vector<Notice>{{HLN_BUTTONDOWN, -1, 0, FALSE},
-                                           {HLN_CHECKCHANGED, 2, 1002, TRUE},
-                                           {HLN_SELCHANGED, 2, 1002, TRUE}}));
+    EXPECT_EQ(Take(),
+              (std::vector<Notice>{
+                  {HLN_BUTTONDOWN, -1, 0, FALSE}, {HLN_CHECKCHANGED, 2, 1002, TRUE}, {HLN_SELCHANGED, 2, 1002, TRUE}}));
     EXPECT_TRUE(list.GetCheck(2));
 
     // A right press does the same: toggles the box under the pointer and selects the row.
@@ -354,9 +352,9 @@ TEST_F(HtmlList, KeysGoToTheParentFirstAndUnhandledOnesReachTheListView) {
     Key('C');
     Key('A');
     EXPECT_EQ(parent_.listViewKeys, (std::vector<WORD>{VK_DELETE, 'C', 'A'}));
-    EXPECT_EQ(Take(), (std::vector<Notice>{{HLN_KEYDOWN, VK_DELETE, 0, FALSE},
-                                           {HLN_KEYDOWN, 'C', 0, FALSE},
-                                           {HLN_KEYDOWN, 'A', 0, FALSE}}));
+    EXPECT_EQ(Take(),
+              (std::vector<Notice>{
+                  {HLN_KEYDOWN, VK_DELETE, 0, FALSE}, {HLN_KEYDOWN, 'C', 0, FALSE}, {HLN_KEYDOWN, 'A', 0, FALSE}}));
     // Keys the control handles do not.
     Key(VK_NEXT);
     EXPECT_EQ(parent_.listViewKeys.size(), 3u);

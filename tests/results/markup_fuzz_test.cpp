@@ -12,20 +12,32 @@
 
 namespace {
 
-const std::vector<std::wstring> kPieces = {
-    L"<b>", L"</b>", L"<i>", L"</i>", L"<u>", L"</u>", L"<sub>", L"</sub>", L"<sup>", L"</sup>", L"<br>", L"<p>",
-    L"</p>", L"<font color=", L"<font color=#", L"<font color='#0077ff'>", L"</font>", L"<font ", L"<", L">",
-    L"</", L"<UNKNOWN>", L"<KEY>", L"<...>", L"#", L"'", L"\"", L" ", L"\t", L"\r\n", std::wstring(1, L'\0'),
-    L"\u00A0", L"\xD800", L"\xDFFF", L"ff00", L"word", L"HKEY_LOCAL_MACHINE\\SOFTWARE", L"<strong>", L"<em>",
-    L"<brr", L"</font color=1>"};
+// Tags, broken tags, separators, lone surrogates and plain words, split at '|'; NULs and random characters
+// are added apart.
+std::vector<std::wstring> Pieces() {
+    const std::wstring list =
+        L"<b>|</b>|<i>|</i>|<u>|</u>|<sub>|</sub>|<sup>|</sup>|<br>|<p>|</p>|<font color=|<font color=#|<font "
+        L"color='#0077ff'>|</font>|<font |<|>|</|<UNKNOWN>|<KEY>|<...>|#|'|\"| "
+        L"|\t|\r\n|\u00A0|\xD800|\xDFFF|ff00|word|HKEY_LOCAL_MACHINE\\SOFTWARE|<strong>|<em>|<brr|</font color=1>";
+    std::vector<std::wstring> pieces;
+    for (size_t start = 0, bar = 0; bar != std::wstring::npos; start = bar + 1) {
+        bar = list.find(L'|', start);
+        pieces.push_back(list.substr(start, bar == std::wstring::npos ? bar : bar - start));
+    }
+    return pieces;
+}
 
 std::wstring RandomMarkup(std::mt19937& random) {
+    static const std::vector<std::wstring> kPieces = Pieces();
     std::uniform_int_distribution<int> pieceCount(0, 120);
     std::uniform_int_distribution<size_t> piece(0, kPieces.size() - 1);
-    std::uniform_int_distribution<int> character(1, 0xFFFF);
+    std::uniform_int_distribution<int> character(0, 0xFFFF);
     std::wstring text;
     for (int n = pieceCount(random); n > 0; --n) {
-        if (random() % 8 == 0) {
+        const unsigned choice = random() % 16;
+        if (choice == 0) {
+            text += L'\0';
+        } else if (choice < 3) {
             text += static_cast<wchar_t>(character(random));
         } else {
             text += kPieces[piece(random)];
@@ -58,8 +70,8 @@ TEST(HostileMarkup, RandomRowsArePaintedAndScrolledThroughTheList) {
     testsupport::ResetProgramKey();
     CWindow parent(CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 0, 0, 500, 400, nullptr, nullptr,
                                    GetModuleHandleW(nullptr), nullptr));
-    HWND listView = CreateWindowExW(0, WC_LISTVIEWW, L"", WS_CHILD | WS_VISIBLE | LVS_REPORT, 0, 0, 480, 380,
-                                    parent, reinterpret_cast<HMENU>(1005), GetModuleHandleW(nullptr), nullptr);
+    HWND listView = CreateWindowExW(0, WC_LISTVIEWW, L"", WS_CHILD | WS_VISIBLE | LVS_REPORT, 0, 0, 480, 380, parent,
+                                    reinterpret_cast<HMENU>(1005), GetModuleHandleW(nullptr), nullptr);
     ASSERT_TRUE(listView);
     parent.ShowWindow(SW_SHOWNOACTIVATE);
     {

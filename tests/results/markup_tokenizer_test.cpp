@@ -34,13 +34,12 @@ std::vector<int> Codes(const std::wstring& text) {
 }
 
 TEST(MarkupTokenizer, TagNamesAreMatchedByPrefixInTheirFixedOrder) {
-    EXPECT_EQ(Codes(L"<b><strong><i><em><u><sup><sub><p><br><font>"),
-              (std::vector<int>{MT_BOLD, MT_BOLD, MT_ITALIC, MT_ITALIC, MT_UNDERLINE, MT_SUP, MT_SUB, MT_P, MT_BR,
-                                MT_FONT}));
+    EXPECT_EQ(
+        Codes(L"<b><strong><i><em><u><sup><sub><p><br><font>"),
+        (std::vector<int>{MT_BOLD, MT_BOLD, MT_ITALIC, MT_ITALIC, MT_UNDERLINE, MT_SUP, MT_SUB, MT_P, MT_BR, MT_FONT}));
     // Closing tags add 256; names are compared without regard to case.
-    EXPECT_EQ(Codes(L"</B></Em></FONT></br>"),
-              (std::vector<int>{MT_BOLD | MT_CLOSING, MT_ITALIC | MT_CLOSING, MT_FONT | MT_CLOSING,
-                                MT_BR | MT_CLOSING}));
+    EXPECT_EQ(Codes(L"</B></Em></FONT></br>"), (std::vector<int>{MT_BOLD | MT_CLOSING, MT_ITALIC | MT_CLOSING,
+                                                                 MT_FONT | MT_CLOSING, MT_BR | MT_CLOSING}));
     // A word that merely begins with a known name is that name: br before b, "UNKNOWN" is u, "pre" is p.
     EXPECT_EQ(Codes(L"<bold><brx><UNKNOWN><pre><img><br/>"),
               (std::vector<int>{MT_BOLD, MT_BR, MT_UNDERLINE, MT_P, MT_ITALIC, MT_BR}));
@@ -48,18 +47,16 @@ TEST(MarkupTokenizer, TagNamesAreMatchedByPrefixInTheirFixedOrder) {
 
 TEST(MarkupTokenizer, UnknownOrMalformedTagsBecomeWordsOrAreDropped) {
     // An unknown opening tag is a word drawn literally; an unknown closing tag is code 256 alone.
-    EXPECT_EQ(Tokens(L"<KEY></KEY>x"), (std::vector<Seen>{{MT_WORD, L"<KEY>", false},
-                                                           {MT_CLOSING, L"</KEY>", false},
-                                                           {MT_WORD, L"x", false}}));
+    EXPECT_EQ(Tokens(L"<KEY></KEY>x"),
+              (std::vector<Seen>{{MT_WORD, L"<KEY>", false}, {MT_CLOSING, L"</KEY>", false}, {MT_WORD, L"x", false}}));
     // A known name not followed by '>' is no tag: "<b x>" is two words.
     EXPECT_EQ(Tokens(L"<b x>"), (std::vector<Seen>{{MT_WORD, L"<b", false}, {MT_WORD, L"x>", true}}));
     // The engine's literal markers.
     EXPECT_EQ(Tokens(L"<...>"), (std::vector<Seen>{{MT_WORD, L"<...>", false}}));
-    EXPECT_EQ(Tokens(L"<more data...>"),
-              (std::vector<Seen>{{MT_WORD, L"<more", false}, {MT_WORD, L"data...>", true}}));
+    EXPECT_EQ(Tokens(L"<more data...>"), (std::vector<Seen>{{MT_WORD, L"<more", false}, {MT_WORD, L"data...>", true}}));
     EXPECT_EQ(Tokens(L"<"), (std::vector<Seen>{{MT_WORD, L"<", false}}));
-    EXPECT_EQ(Tokens(L"<<</"), (std::vector<Seen>{{MT_WORD, L"<", false}, {MT_WORD, L"<", false},
-                                                   {MT_WORD, L"</", false}}));
+    EXPECT_EQ(Tokens(L"<<</"),
+              (std::vector<Seen>{{MT_WORD, L"<", false}, {MT_WORD, L"<", false}, {MT_WORD, L"</", false}}));
     EXPECT_EQ(Tokens(L"a<>b"), (std::vector<Seen>{{MT_WORD, L"a", false}, {MT_WORD, L"<>b", false}}));
     // Only font takes attributes.
     EXPECT_EQ(Codes(L"<i class=x>"), (std::vector<int>{MT_WORD, MT_WORD}));
@@ -69,18 +66,17 @@ TEST(MarkupTokenizer, UnknownOrMalformedTagsBecomeWordsOrAreDropped) {
 TEST(MarkupTokenizer, WhitespaceFlagIsKeptUntilAWordUsesIt) {
     EXPECT_EQ(Tokens(L"a \t\r\n b"), (std::vector<Seen>{{MT_WORD, L"a", false}, {MT_WORD, L"b", true}}));
     // Space before a tag carries over to the next word; tags themselves do not take it.
-    EXPECT_EQ(Tokens(L"a <b> c"), (std::vector<Seen>{{MT_WORD, L"a", false},
-                                                       {MT_BOLD, L"<b>", false},
-                                                       {MT_WORD, L"c", true}}));
-    EXPECT_EQ(Tokens(L"a</b>c"), (std::vector<Seen>{{MT_WORD, L"a", false},
-                                                      {MT_BOLD | MT_CLOSING, L"</b>", false},
-                                                      {MT_WORD, L"c", false}}));
+    EXPECT_EQ(Tokens(L"a <b> c"),
+              (std::vector<Seen>{{MT_WORD, L"a", false}, {MT_BOLD, L"<b>", false}, {MT_WORD, L"c", true}}));
+    EXPECT_EQ(
+        Tokens(L"a</b>c"),
+        (std::vector<Seen>{{MT_WORD, L"a", false}, {MT_BOLD | MT_CLOSING, L"</b>", false}, {MT_WORD, L"c", false}}));
     // br and p clear it and swallow the whitespace after them: a new line never starts with a space.
     EXPECT_EQ(Tokens(L"a <br> b <p>  c"), (std::vector<Seen>{{MT_WORD, L"a", false},
-                                                               {MT_BR, L"<br>", false},
-                                                               {MT_WORD, L"b", false},
-                                                               {MT_P, L"<p>", false},
-                                                               {MT_WORD, L"c", false}}));
+                                                             {MT_BR, L"<br>", false},
+                                                             {MT_WORD, L"b", false},
+                                                             {MT_P, L"<p>", false},
+                                                             {MT_WORD, L"c", false}}));
     // A no-break space is not whitespace.
     EXPECT_EQ(Tokens(L"}\u00A0</font>"),
               (std::vector<Seen>{{MT_WORD, L"}\u00A0", false}, {MT_FONT | MT_CLOSING, L"</font>", false}}));
@@ -112,8 +108,8 @@ TEST(MarkupTokenizer, FontColourIsReadOnlyDirectlyAfterTheTagName) {
     EXPECT_EQ(token.length, 15u);
     // A font tag runs to the next '<' when no '>' comes first.
     EXPECT_EQ(Tokens(L"<font color=#ff0000<b>x"),
-              (std::vector<Seen>{{MT_FONT, L"<font color=#ff0000", false}, {MT_BOLD, L"<b>", false},
-                                 {MT_WORD, L"x", false}}));
+              (std::vector<Seen>{
+                  {MT_FONT, L"<font color=#ff0000", false}, {MT_BOLD, L"<b>", false}, {MT_WORD, L"x", false}}));
 }
 
 TEST(MarkupTokenizer, ColourValuesParseWithOptionalQuoteAndHash) {
