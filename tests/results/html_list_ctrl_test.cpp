@@ -63,9 +63,11 @@ protected:
         testsupport::ResetProgramKey();
         // A pop-up: under a bare X server, hiding a framed window waits seconds for a window manager.
         ASSERT_TRUE(parent_.Create(nullptr, &kParentRect, L"results", WS_POPUP));
-        listView_ = CreateWindowExW(
-            0, WC_LISTVIEWW, L"", WS_CHILD | WS_VISIBLE | WS_TABSTOP | LVS_REPORT | LVS_NOCOLUMNHEADER, 10, 10,
-            kListWidth, kListHeight, parent_, reinterpret_cast<HMENU>(kListId), GetModuleHandleW(nullptr), nullptr);
+        // Styled like the search view's control 1005.
+        const DWORD style = WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_VSCROLL | WS_HSCROLL | LVS_REPORT |
+                            LVS_NOCOLUMNHEADER | LVS_SINGLESEL | LVS_SHOWSELALWAYS;
+        listView_ = CreateWindowExW(WS_EX_CLIENTEDGE, WC_LISTVIEWW, L"", style, 10, 10, kListWidth, kListHeight,
+                                    parent_, reinterpret_cast<HMENU>(kListId), GetModuleHandleW(nullptr), nullptr);
         ASSERT_TRUE(listView_);
         parent_.ShowWindow(SW_SHOWNOACTIVATE);
         images_ = MakeImages();
@@ -378,6 +380,15 @@ TEST_F(HtmlList, LineNumbersSettingIsReadWhenTheListIsCleared) {
     const RECT plain = list.GetItemRect(0);
     EXPECT_LT(plain.bottom - plain.top, numbered.bottom - numbered.top)
         << "without a label above it the icon needs less height";
+}
+
+TEST_F(HtmlList, DefaultImagesComeFromTheProgramsBitmap) {
+    list_ = std::make_unique<CHTMLListCtrl>();
+    ASSERT_TRUE(list_->SubclassWindow(listView_));
+    list_->SetStyle();
+    list_->AddItem(L"one line", 0, 0);
+    const RECT row = list_->GetItemRect(0);
+    EXPECT_GE(row.bottom - row.top, list_->GetLabelHeight() + 16) << "room for a 16-pixel icon below the label";
 }
 
 TEST_F(HtmlList, PaintingDrawsStripesSelectionAndLineNumbers) {
