@@ -243,7 +243,7 @@ TEST_F(MarkupCanvas, DrawingPlacesWordsAsMeasuredAndRestoresTheContext) {
     EXPECT_GT(red, 5);
 }
 
-TEST_F(MarkupCanvas, LengthsAndMissingInputsAreRespected) {
+TEST_F(MarkupCanvas, LengthsAndMissingInputsAreHonoured) {
     RECT box = {0, 0, 100, 100};
     EXPECT_EQ(DrawMarkup(nullptr, L"x", -1, &box, DT_CALCRECT), 0);
     EXPECT_EQ(DrawMarkup(dc_, nullptr, -1, &box, DT_CALCRECT), 0);
