@@ -2,6 +2,26 @@
 
 #include "shell/settings.h"
 
+#include <new>
+
+namespace {
+
+bool ModeNeedsPattern(DWORD mode) { return mode != SM_ALL_ITEMS && mode != SM_INTEGER; }
+
+std::wstring Widen(const char* text) {
+    std::wstring wide;
+    for (; *text; ++text) {
+        wide.push_back(static_cast<unsigned char>(*text));
+    }
+    return wide;
+}
+
+} // namespace
+
+// The regular-expression search recurses once per character of the candidate; the reservation is address
+// space only, pages are committed as the stack grows.
+CKeldraThread::CKeldraThread() { m_stackReserve = kRegexStackReserve; }
+
 CKeldraThread::~CKeldraThread() {
     // The worker runs on this object's members: end it before they are destroyed.
     if (m_bStopOnDestroy) {
@@ -15,6 +35,18 @@ bool CKeldraThread::SetLookIn(const std::wstring& lookInText, const std::wstring
 }
 
 bool CKeldraThread::SetExcludeKeys(const std::wstring& excludeText) { return ParseKeyList(excludeText, excludeKeys); }
+
+bool CKeldraThread::SetSearchString(const std::wstring& text, DWORD searchMode) {
+    std::vector<std::wstring> prepared;
+    std::uint64_t number = integerValue;
+    if (!PrepareSearchText(text, searchMode, prepared, number)) {
+        return false;
+    }
+    mode = searchMode;
+    patterns = std::move(prepared);
+    integerValue = number;
+    return matcher_.Configure(mode, patterns.empty() ? std::wstring() : patterns.front(), integerValue, options);
+}
 
 size_t CKeldraThread::ResultCount() {
     CriticalSectionLock hold(resultsLock);
@@ -62,6 +94,24 @@ DWORD CKeldraThread::Run() {
     {
         CriticalSectionLock hold(resultsLock);
         results.clear();
+    }
+    // Compiled again only if the request changed since SetSearchString (the case option, for one). A text
+    // mode without a prepared pattern matches nothing.
+    const bool usable = !patterns.empty() || !ModeNeedsPattern(mode);
+    matcher_.Configure(usable ? mode : 0, patterns.empty() ? std::wstring() : patterns.front(), integerValue,
+                       options);
+    try {
+        for (const KeyLocation& entry : lookIn) {
+            walkPath_ = entry.subKeyText;
+            while (!walkPath_.empty() && walkPath_.back() == L'\\') {
+                walkPath_.pop_back();
+            }
+            SearchKey(entry.root, entry.subKey, entry);
+        }
+    } catch (const std::bad_alloc&) {
+        searchLog.LogPrintf(L"Memory allocation error %ls", walkPath_.c_str());
+    } catch (const std::exception& error) {
+        searchLog.LogPrintf(L"Search error %ls: %ls", Widen(error.what()).c_str(), walkPath_.c_str());
     }
     PostToView(SN_FINISHED);
     searchLog.CloseLogFile();

@@ -7,6 +7,8 @@
 #pragma once
 
 #include "engine/key_paths.h"
+#include "engine/matchers.h"
+#include "engine/registry_api.h"
 #include "engine/search_types.h"
 #include "engine/thread_helpers.h"
 #include "shell/log_file.h"
@@ -19,15 +21,22 @@
 
 class CKeldraThread : public ThreadHelpers::CThreadImpl<CKeldraThread, ThreadHelpers::CThreadStopAtEvent> {
 public:
-    CKeldraThread() = default;
+    CKeldraThread();
     ~CKeldraThread() override;
 
     // Request (main thread, no worker running).
     bool SetLookIn(const std::wstring& lookInText, const std::wstring& computerName);
     bool SetExcludeKeys(const std::wstring& excludeText);
+    // Prepares the search text for the mode (patterns or integerValue) and compiles it with the current
+    // options. False when the text gives no usable pattern: empty, or an invalid regular expression. Options
+    // changed afterwards are still honoured: the worker recompiles at its start if the case rule changed.
+    bool SetSearchString(const std::wstring& text, DWORD searchMode);
 
     // The worker's body; returns 0.
     DWORD Run();
+
+    // Worker: records a full key path ("HKEY_...\a\b") with flag 2 and its ancestors with flag 1.
+    void AddToKeyTree(const std::wstring& fullPath);
 
     DWORD mode = SM_FIND_STRING;
     DWORD options = SO_LOOK_AT_MASK;
@@ -60,12 +69,32 @@ public:
     std::map<std::wstring, int> keyTree;
     LogFile searchLog;
 
+    // The registry functions the walk calls; tests put in failures through their own table.
+    const RegistryApi* registry = &kAdvapiRegistry;
+
     // Thread-safe reads for the main thread while a worker may be running.
     size_t ResultCount();
     bool CopyResult(size_t index, SearchResult& out);
     LONG KeysSearchedNow() { return InterlockedExchangeAdd(&keysSearched, 0); }
 
 private:
+    struct WalkLevel;
+
     void ReadResultLimit();
     void PostToView(WPARAM code);
+
+    // The walk (worker only). walkPath_ holds the path below the root of the key being handled.
+    void SearchKey(HKEY parent, const std::wstring& subKey, const KeyLocation& entry);
+    bool EnterKey(HKEY parent, const wchar_t* subKey, const KeyLocation& entry, bool isTop,
+                  std::vector<WalkLevel>& levels);
+    void SearchValues(HKEY key, const KeyLocation& entry);
+    void MatchKeyName(const KeyLocation& entry, std::wstring_view name, size_t parentLength, const FILETIME& written);
+    bool IsExcluded(const KeyLocation& entry) const;
+    bool InDateRange(const FILETIME& time) const;
+    bool LimitReached() const { return stopLimit != 0 && results.size() >= stopLimit; }
+    void Announce(size_t index);
+
+    SearchMatcher matcher_;
+    std::wstring walkPath_;
+    std::wstring hexScratch_;
 };

@@ -6,6 +6,8 @@
 #include <windows.h>
 #include <process.h>
 
+#include <atomic>
+
 namespace ThreadHelpers {
 
 // Thread handle, id and suspended flag. With tManaged = 1 the handle is closed on destruction.
@@ -35,7 +37,9 @@ protected:
     bool m_bSuspended = false;
 };
 
-// Stop policy: a manual-reset event, initially clear, that the worker polls.
+// Stop policy: a manual-reset event, initially clear, that the worker polls. The poll reads a flag kept
+// in step with the event: a zero wait on the event is a kernel round trip (under Wine a server request as
+// costly as a registry call), and the search worker polls after every value.
 class CThreadStopAtEvent {
 public:
     CThreadStopAtEvent() : m_hStopEvent(CreateEventW(nullptr, TRUE, FALSE, nullptr)) {}
@@ -47,14 +51,27 @@ public:
         }
     }
 
-    bool ResetStopEvent() { return m_hStopEvent && ResetEvent(m_hStopEvent); }
-    bool SetStopEvent() { return m_hStopEvent && SetEvent(m_hStopEvent); }
+    bool ResetStopEvent() {
+        if (!m_hStopEvent || !ResetEvent(m_hStopEvent)) {
+            return false;
+        }
+        m_stopRequested.store(false);
+        return true;
+    }
+    bool SetStopEvent() {
+        if (!m_hStopEvent || !SetEvent(m_hStopEvent)) {
+            return false;
+        }
+        m_stopRequested.store(true);
+        return true;
+    }
     // Zero-wait poll, for the worker.
-    bool IsStopSet() const { return m_hStopEvent && WaitForSingleObject(m_hStopEvent, 0) == WAIT_OBJECT_0; }
+    bool IsStopSet() const { return m_stopRequested.load(); }
     HANDLE GetStopEvent() const { return m_hStopEvent; }
 
 protected:
     HANDLE m_hStopEvent;
+    std::atomic<bool> m_stopRequested{false};
 };
 
 template <class T, class TStopPolicy>
@@ -72,7 +89,8 @@ public:
             return false;
         }
         unsigned id = 0;
-        auto handle = reinterpret_cast<HANDLE>(_beginthreadex(nullptr, 0, &ThreadProc, this, CREATE_SUSPENDED, &id));
+        unsigned flags = CREATE_SUSPENDED | (m_stackReserve ? STACK_SIZE_PARAM_IS_A_RESERVATION : 0);
+        auto handle = reinterpret_cast<HANDLE>(_beginthreadex(nullptr, m_stackReserve, &ThreadProc, this, flags, &id));
         if (!handle) {
             return false;
         }
@@ -102,6 +120,8 @@ public:
 protected:
     bool m_bAutoDelete = false;
     bool m_bStopOnDestroy = true;
+    // Address space reserved for the worker's stack; 0 takes the program's default.
+    unsigned m_stackReserve = 0;
 
 private:
     static unsigned __stdcall ThreadProc(void* parameter) {

@@ -1,0 +1,45 @@
+// The registry functions the walker calls, as a table of pointers. The walk reaches the registry only
+// through this table, so tests can put in failures the registry will not produce on demand (enumeration
+// errors, a failed key query, a failed allocation).
+#pragma once
+
+#include <windows.h>
+
+#include <cstddef>
+
+struct RegistryApi {
+    decltype(&RegOpenKeyExW) openKeyEx;
+    decltype(&RegConnectRegistryW) connectRegistry;
+    decltype(&RegEnumKeyExW) enumKeyEx;
+    decltype(&RegEnumValueW) enumValue;
+    decltype(&RegQueryInfoKeyW) queryInfoKey;
+    decltype(&RegCloseKey) closeKey;
+    // The per-key value-data buffer; allocate returns null on failure.
+    void* (*allocate)(size_t bytes);
+    void (*release)(void* block);
+};
+
+// advapi32 and the C runtime heap.
+extern const RegistryApi kAdvapiRegistry;
+
+// An open key that is closed through the table; predefined roots are never closed.
+class ApiKey {
+public:
+    explicit ApiKey(const RegistryApi& api) : api_(api) {}
+    ApiKey(const ApiKey&) = delete;
+    ApiKey& operator=(const ApiKey&) = delete;
+    ApiKey(ApiKey&& other) noexcept : api_(other.api_), key_(other.key_) { other.key_ = nullptr; }
+    ~ApiKey() { Reset(); }
+
+    HKEY Get() const { return key_; }
+    // Takes ownership of a key the table opened (null after a failed open is fine).
+    void Attach(HKEY key) {
+        Reset();
+        key_ = key;
+    }
+    void Reset();
+
+private:
+    const RegistryApi& api_;
+    HKEY key_ = nullptr;
+};

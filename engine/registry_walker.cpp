@@ -1,0 +1,302 @@
+// The body of a search: the depth-first walk from each look-in location with its filters, the tests of
+// key names and values, and the hand-over of each result. Runs on the worker thread only.
+//
+// The walk keeps its levels in an explicit stack rather than recursing: registry keys nest up to 512
+// levels, and the worker's stack is kept for the regular-expression search. The visiting order is the
+// recursive one: a key's values, then for each sub-key its name and then its whole sub-tree.
+#include "engine/keldra_thread.h"
+
+#include "engine/msg_queue.h"
+#include "engine/result_markup.h"
+#include "engine/value_match.h"
+
+#include <cwchar>
+
+namespace {
+
+// Each RegEnumKeyExW / RegEnumValueW call is given this many characters for the name, null included.
+constexpr DWORD kNameCapacity = 260;
+
+// An item that cannot be read (a name too long for the buffer, data grown since the key was queried) is
+// skipped and the next index tried. Other errors concern the key itself (deleted meanwhile, connection
+// lost) and would come back at every index: after this many in a row the key's enumeration is given up.
+constexpr unsigned kMaxFailuresInARow = 16;
+
+bool EnumerationGoesOn(LONG error, unsigned& failuresInARow) {
+    if (error == ERROR_MORE_DATA) {
+        return true;
+    }
+    return ++failuresInARow < kMaxFailuresInARow;
+}
+
+// The per-key value-data buffer, taken from and given back to the registry table's allocator.
+class DataBlock {
+public:
+    DataBlock(const RegistryApi& api, size_t bytes) : api_(api), data_(static_cast<BYTE*>(api.allocate(bytes))) {}
+    DataBlock(const DataBlock&) = delete;
+    DataBlock& operator=(const DataBlock&) = delete;
+    ~DataBlock() {
+        if (data_) {
+            api_.release(data_);
+        }
+    }
+    BYTE* Get() const { return data_; }
+
+private:
+    const RegistryApi& api_;
+    BYTE* data_;
+};
+
+} // namespace
+
+// One open key of the walk and where its sub-key enumeration stands.
+struct CKeldraThread::WalkLevel {
+    ApiKey key;
+    ApiKey connection; // the remote connection of a look-in location, when it is not the key itself
+    size_t pathLength; // length of walkPath_ for this key
+    DWORD nextIndex = 0;
+    bool done = false;
+    unsigned failuresInARow = 0;
+
+    HKEY Handle() const { return key.Get() ? key.Get() : connection.Get(); }
+};
+
+void CKeldraThread::SearchKey(HKEY parent, const std::wstring& subKey, const KeyLocation& entry) {
+    std::vector<WalkLevel> levels;
+    if (!EnterKey(parent, subKey.c_str(), entry, true, levels)) {
+        return;
+    }
+    wchar_t name[kNameCapacity];
+    while (!levels.empty()) {
+        WalkLevel& level = levels.back();
+        walkPath_.resize(level.pathLength);
+        if (level.done) {
+            levels.pop_back(); // closes the key
+            if (!levels.empty() && IsStopSet()) {
+                levels.back().done = true;
+            }
+            continue;
+        }
+        DWORD nameLength = kNameCapacity;
+        FILETIME written = {};
+        LONG error = registry->enumKeyEx(level.Handle(), level.nextIndex++, name, &nameLength, nullptr, nullptr,
+                                         nullptr, &written);
+        if (error == ERROR_NO_MORE_ITEMS) {
+            level.done = true;
+            continue;
+        }
+        if (error != ERROR_SUCCESS) {
+            searchLog.LogPrintf(L"RegEnumKeyEx error %lu: %ls", static_cast<unsigned long>(error), walkPath_.c_str());
+            level.done = !EnumerationGoesOn(error, level.failuresInARow) || IsStopSet();
+            continue;
+        }
+        level.failuresInARow = 0;
+        if (LimitReached()) {
+            level.done = true;
+            continue;
+        }
+        // A sub-key outside the date range is neither matched nor entered: its whole sub-tree is skipped.
+        if (!InDateRange(written)) {
+            level.done = IsStopSet();
+            continue;
+        }
+        const size_t parentLength = walkPath_.size();
+        if (parentLength) {
+            walkPath_ += L'\\';
+        }
+        walkPath_.append(name, nameLength);
+        if (options & SO_KEYS) {
+            MatchKeyName(entry, std::wstring_view(name, nameLength), parentLength, written);
+        }
+        if (!EnterKey(level.Handle(), name, entry, false, levels)) {
+            level.done = IsStopSet(); // nothing was pushed: level is still the top
+        }
+    }
+}
+
+bool CKeldraThread::EnterKey(HKEY parent, const wchar_t* subKey, const KeyLocation& entry, bool isTop,
+                             std::vector<WalkLevel>& levels) {
+    // An excluded key is not opened, not counted and nothing below it is searched.
+    if (IsExcluded(entry) || IsStopSet()) {
+        return false;
+    }
+    ApiKey connection(*registry);
+    ApiKey key(*registry);
+    HKEY opened = nullptr;
+    LONG error = ERROR_SUCCESS;
+    if (isTop && !remoteComputer.empty()) {
+        error = registry->connectRegistry(remoteComputer.c_str(), entry.root, &opened);
+        if (error == ERROR_SUCCESS) {
+            connection.Attach(opened);
+            opened = nullptr;
+            if (*subKey) {
+                error = registry->openKeyEx(connection.Get(), subKey, 0, KEY_READ, &opened);
+            }
+        }
+    } else {
+        error = registry->openKeyEx(parent, subKey, 0, KEY_READ, &opened);
+    }
+    if (error != ERROR_SUCCESS) {
+        searchLog.LogPrintf(L"Unable to open key:%ls", walkPath_.c_str());
+        return false;
+    }
+    key.Attach(opened);
+    HKEY handle = key.Get() ? key.Get() : connection.Get();
+    SearchValues(handle, entry);
+    InterlockedIncrement(&keysSearched);
+    levels.push_back(WalkLevel{std::move(key), std::move(connection), walkPath_.size(), 0, IsStopSet(), 0});
+    return true;
+}
+
+void CKeldraThread::SearchValues(HKEY key, const KeyLocation& entry) {
+    DWORD longest = 0;
+    FILETIME written = {};
+    LONG error = registry->queryInfoKey(key, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
+                                        &longest, nullptr, &written);
+    if (error != ERROR_SUCCESS) {
+        searchLog.LogPrintf(L"RegQueryInfoKey error %lu: %ls", static_cast<unsigned long>(error), walkPath_.c_str());
+        return;
+    }
+    if (!InDateRange(written)) {
+        return;
+    }
+    DataBlock data(*registry, static_cast<size_t>(longest) + 2);
+    if (!data.Get()) {
+        searchLog.LogPrintf(L"Memory allocation error %ls", walkPath_.c_str());
+        return;
+    }
+    wchar_t name[kNameCapacity];
+    size_t appended = 0;
+    unsigned failuresInARow = 0;
+    for (DWORD index = 0; !IsStopSet(); ++index) {
+        DWORD nameLength = kNameCapacity;
+        DWORD type = 0;
+        DWORD size = longest;
+        error = registry->enumValue(key, index, name, &nameLength, nullptr, &type, data.Get(), &size);
+        if (error == ERROR_NO_MORE_ITEMS) {
+            break;
+        }
+        if (error != ERROR_SUCCESS) {
+            searchLog.LogPrintf(L"RegEnumValue error %lu: %ls", static_cast<unsigned long>(error), walkPath_.c_str());
+            if (!EnumerationGoesOn(error, failuresInARow)) {
+                break;
+            }
+            continue;
+        }
+        failuresInARow = 0;
+        if (lengthFilterOn && (size < minLength || (maxLength > 0 && size > maxLength))) {
+            continue;
+        }
+        if (!(typeMask & (1u << (type % 32)))) {
+            continue;
+        }
+        SearchResult record;
+        const std::wstring_view valueName(name, nameLength);
+        ValueVerdict verdict =
+            EvaluateValue(matcher_, options, valueName, type, data.Get(), size, hexScratch_, record);
+        if (verdict.dataTooLong) {
+            searchLog.LogPrintf(L"Value data too long for a regular expression search: %ls\\%ls", walkPath_.c_str(),
+                                name);
+        }
+        if (!verdict.nameMatched && !verdict.dataMatched) {
+            continue;
+        }
+        // Counted before the limit test: the counters may exceed the records by one.
+        valueNameMatches += verdict.nameMatched ? 1 : 0;
+        dataMatches += verdict.dataMatched ? 1 : 0;
+        record.root = entry.root;
+        record.keyPath = walkPath_;
+        record.lastWrite = written;
+        size_t resultIndex = 0;
+        {
+            CriticalSectionLock hold(resultsLock);
+            if (LimitReached()) {
+                break;
+            }
+            resultIndex = results.size();
+            results.push_back(std::move(record));
+        }
+        ++appended;
+        Announce(resultIndex);
+    }
+    if (keyTreeOn && appended) {
+        AddToKeyTree(entry.rootName + L"\\" + walkPath_);
+    }
+}
+
+void CKeldraThread::MatchKeyName(const KeyLocation& entry, std::wstring_view name, size_t parentLength,
+                                 const FILETIME& written) {
+    MatchAnswer answer = matcher_.MatchText(name);
+    if (!answer.found) {
+        return;
+    }
+    SearchResult record;
+    record.root = entry.root;
+    record.keyPath = walkPath_;
+    record.kind = RK_KEY | RK_KEY_NAME;
+    record.lastWrite = written;
+    record.keyMarkup =
+        KeyNameMarkup(std::wstring_view(walkPath_).substr(0, parentLength), name, answer.position, answer.length);
+    ++keyMatches;
+    size_t resultIndex = 0;
+    {
+        CriticalSectionLock hold(resultsLock);
+        resultIndex = results.size();
+        results.push_back(std::move(record));
+    }
+    // A key directly below its hive root does not enter the key tree.
+    if (keyTreeOn && parentLength > 0) {
+        AddToKeyTree(entry.rootName + L"\\" + walkPath_);
+    }
+    Announce(resultIndex);
+}
+
+bool CKeldraThread::IsExcluded(const KeyLocation& entry) const {
+    for (const KeyLocation& excluded : excludeKeys) {
+        if (excluded.root == entry.root && _wcsicmp(excluded.subKey.c_str(), walkPath_.c_str()) == 0) {
+            return true;
+        }
+    }
+    return false;
+}
+
+bool CKeldraThread::InDateRange(const FILETIME& time) const {
+    if (modifiedAfterOn && CompareFileTime(&time, &modifiedAfter) < 0) {
+        return false;
+    }
+    return !(modifiedBeforeOn && CompareFileTime(&time, &modifiedBefore) > 0);
+}
+
+void CKeldraThread::Announce(size_t index) {
+    if (notifyWindow && IsWindow(notifyWindow)) {
+        MsgQueuePost(notifyWindow, index);
+    }
+}
+
+void CKeldraThread::AddToKeyTree(const std::wstring& fullPath) {
+    if (!keyTreeOn) {
+        return;
+    }
+    std::wstring path = fullPath;
+    while (!path.empty() && path.back() == L'\\') {
+        path.pop_back();
+    }
+    keyTree[path] |= 2;
+    // Every ancestor, as its non-empty components joined by single backslashes, is marked as holding results.
+    std::wstring ancestor;
+    size_t start = 0;
+    while (start < path.size()) {
+        size_t end = path.find(L'\\', start);
+        if (end == std::wstring::npos) {
+            break; // the last component is the key itself
+        }
+        if (end > start) {
+            if (!ancestor.empty()) {
+                ancestor += L'\\';
+            }
+            ancestor.append(path, start, end - start);
+            keyTree[ancestor] |= 1;
+        }
+        start = end + 1;
+    }
+}

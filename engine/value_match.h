@@ -1,0 +1,24 @@
+// The test of one registry value as the walker applies it: the name, then the data by the look-at option,
+// the type and the mode, and on a match the record's name, data text, kind and markup.
+#pragma once
+
+#include "engine/matchers.h"
+#include "engine/search_types.h"
+
+#include <windows.h>
+
+#include <string>
+#include <string_view>
+
+struct ValueVerdict {
+    bool nameMatched = false;
+    bool dataMatched = false;
+    // Some data was too long for a regular-expression search and was not searched.
+    bool dataTooLong = false;
+};
+
+// Tests the value with the matcher's mode and the look-at bits of options. When the name or the data
+// matched, fills record's valueName, dataText, kind, type, nameMarkup, dataMarkup and dataSize; the caller
+// adds the key's part. scratch is a buffer the caller keeps between values (the hexadecimal text).
+ValueVerdict EvaluateValue(const SearchMatcher& matcher, DWORD options, std::wstring_view name, DWORD type,
+                           const BYTE* data, DWORD size, std::wstring& scratch, SearchResult& record);
