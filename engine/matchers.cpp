@@ -13,8 +13,8 @@ std::string ToAnsi(const std::wstring& text) {
     if (text.empty()) {
         return bytes;
     }
-    int size = WideCharToMultiByte(CP_THREAD_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0, nullptr,
-                                   nullptr);
+    int size =
+        WideCharToMultiByte(CP_THREAD_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0, nullptr, nullptr);
     if (size > 0) {
         bytes.resize(static_cast<size_t>(size));
         WideCharToMultiByte(CP_THREAD_ACP, 0, text.data(), static_cast<int>(text.size()), bytes.data(), size, nullptr,
@@ -32,8 +32,7 @@ std::string UpperBytes(std::string bytes) {
 }
 
 // First occurrence of pattern (already upper-cased) in text, comparing text upper-cased.
-template <class Ch>
-MatchAnswer FindFolded(std::basic_string_view<Ch> text, std::basic_string_view<Ch> pattern) {
+template <class Ch> MatchAnswer FindFolded(std::basic_string_view<Ch> text, std::basic_string_view<Ch> pattern) {
     const auto& fold = textfold::Get();
     const size_t m = pattern.size();
     if (m > text.size()) {
@@ -66,6 +65,41 @@ MatchAnswer Find(std::basic_string_view<Ch> text, std::basic_string_view<Ch> pat
         return at == text.npos ? MatchAnswer{} : MatchAnswer{true, at, pattern.size()};
     }
     return FindFolded(text, pattern);
+}
+
+// Whether text contains literal, lower-casing text when literal was lower-cased (the regular expressions'
+// own case rule).
+template <class Ch>
+bool ContainsLiteral(std::basic_string_view<Ch> text, const std::basic_string<Ch>& literal, bool matchCase) {
+    if (literal.empty()) {
+        return true;
+    }
+    if (matchCase) {
+        return text.find(literal) != text.npos;
+    }
+    const auto& fold = textfold::Get();
+    const size_t m = literal.size();
+    if (m > text.size()) {
+        return false;
+    }
+    for (size_t i = 0, last = text.size() - m; i <= last; ++i) {
+        size_t j = 0;
+        while (j < m && fold.Lower(text[i + j]) == literal[j]) {
+            ++j;
+        }
+        if (j == m) {
+            return true;
+        }
+    }
+    return false;
+}
+
+template <class Str> Str LowerAll(Str text) {
+    const auto& fold = textfold::Get();
+    for (auto& c : text) {
+        c = fold.Lower(c);
+    }
+    return text;
 }
 
 constexpr auto kRegexFlags =
@@ -171,6 +205,8 @@ void SearchMatcher::Compile() {
     plainText_ = plainBytes_ = false;
     textRegex_.reset();
     bytesRegex_.reset();
+    textLiteral_.clear();
+    bytesLiteral_.clear();
     const auto& fold = textfold::Get();
 
     comparePattern_ = pattern_;
@@ -196,6 +232,10 @@ void SearchMatcher::Compile() {
             valid_ = false;
             return;
         }
+        textLiteral_ = regexprefilter::RequiredLiteral<wchar_t>(pattern_);
+        if (!matchCase_) {
+            textLiteral_ = LowerAll(textLiteral_);
+        }
     }
     // The ANSI form can differ from the typed expression (characters outside the code page become "?"); if
     // it does not compile, binary data simply never matches.
@@ -203,6 +243,10 @@ void SearchMatcher::Compile() {
     if (!plainBytes_) {
         try {
             bytesRegex_ = std::make_unique<std::regex>(ansi, flags);
+            bytesLiteral_ = regexprefilter::RequiredLiteral<char>(ansi);
+            if (!matchCase_) {
+                bytesLiteral_ = LowerAll(bytesLiteral_);
+            }
         } catch (const std::exception&) {
             bytesRegex_.reset();
         }
@@ -233,9 +277,9 @@ MatchAnswer SearchMatcher::WholeText(std::wstring_view candidate) const {
         equal = candidate == pattern_;
     } else {
         // The locale-aware comparison of lstrcmpiW, with lengths so that the whole candidate counts.
-        equal = CompareStringW(LOCALE_USER_DEFAULT, NORM_IGNORECASE, candidate.data(),
-                               static_cast<int>(candidate.size()), pattern_.data(),
-                               static_cast<int>(pattern_.size())) == CSTR_EQUAL;
+        equal =
+            CompareStringW(LOCALE_USER_DEFAULT, NORM_IGNORECASE, candidate.data(), static_cast<int>(candidate.size()),
+                           pattern_.data(), static_cast<int>(pattern_.size())) == CSTR_EQUAL;
     }
     return equal ? MatchAnswer{true, 0, candidate.size()} : MatchAnswer{};
 }
@@ -244,7 +288,7 @@ MatchAnswer SearchMatcher::RegexText(std::wstring_view candidate) const {
     if (plainText_) {
         return plainTextPattern_.Search(candidate);
     }
-    if (!textRegex_) {
+    if (!textRegex_ || !ContainsLiteral(candidate, textLiteral_, matchCase_)) {
         return {};
     }
     if (candidate.size() > kRegexCandidateLimit) {
@@ -304,7 +348,7 @@ MatchAnswer SearchMatcher::RegexBytes(std::string_view data) const {
     if (plainBytes_) {
         return plainBytesPattern_.Search(data);
     }
-    if (!bytesRegex_) {
+    if (!bytesRegex_ || !ContainsLiteral(data, bytesLiteral_, matchCase_)) {
         return {};
     }
     if (data.size() > kRegexCandidateLimit) {

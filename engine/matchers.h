@@ -6,6 +6,7 @@
 
 #include "engine/match_answer.h"
 #include "engine/plain_pattern.h"
+#include "engine/regex_prefilter.h"
 #include "engine/result_markup.h"
 #include "engine/search_types.h"
 
@@ -94,6 +95,10 @@ private:
     PlainPattern<char> plainBytesPattern_;
     std::unique_ptr<std::wregex> textRegex_;
     std::unique_ptr<std::regex> bytesRegex_;
+    // A literal every match contains (lower-cased when case is ignored); candidates without it are not
+    // given to the standard library's search.
+    std::wstring textLiteral_;
+    std::string bytesLiteral_;
     // Reused across candidates so that a search does not allocate its results per call.
     mutable std::match_results<const wchar_t*> textMatch_;
     mutable std::match_results<const char*> bytesMatch_;

@@ -11,8 +11,7 @@
 #include <string_view>
 #include <vector>
 
-template <class Ch>
-class PlainPattern {
+template <class Ch> class PlainPattern {
 public:
     // Takes the expression apart; false when it holds anything but ordinary characters, "." and ".*?".
     bool Parse(std::basic_string_view<Ch> expression, bool ignoreCase) {
@@ -30,7 +29,7 @@ public:
                 }
                 continue;
             }
-            if (c != Ch('.') && (IsSpecial(c) || IsLineTerminator(c))) {
+            if (c != Ch('.') && (IsMetaCharacter(c) || IsLineTerminator(c))) {
                 return false;
             }
             if (i + 1 < expression.size() && IsQuantifier(expression[i + 1])) {
@@ -79,7 +78,7 @@ private:
         return {lazy, 3};
     }
     static bool IsQuantifier(Ch c) { return c == Ch('*') || c == Ch('+') || c == Ch('?') || c == Ch('{'); }
-    static bool IsSpecial(Ch c) {
+    static bool IsMetaCharacter(Ch c) {
         for (char s : std::string_view("^$\\.*+?()[]{}|")) {
             if (c == Ch(s)) {
                 return true;

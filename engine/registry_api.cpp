@@ -5,8 +5,8 @@
 #include <cstdlib>
 
 const RegistryApi kAdvapiRegistry = {
-    &RegOpenKeyExW, &RegConnectRegistryW, &RegEnumKeyExW, &RegEnumValueW,
-    &RegQueryInfoKeyW, &RegCloseKey, &std::malloc, &std::free,
+    &RegOpenKeyExW,    &RegConnectRegistryW, &RegEnumKeyExW, &RegEnumValueW,
+    &RegQueryInfoKeyW, &RegCloseKey,         &std::malloc,   &std::free,
 };
 
 void ApiKey::Reset() {

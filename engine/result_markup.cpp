@@ -103,8 +103,8 @@ std::wstring BinaryMarkup(const BYTE* data, size_t size, size_t position, size_t
             c = '.';
         }
     }
-    std::string shown = ShortenMarked(InsertTags(std::move(text), position, length, kDataTagNarrow, kCloseTagNarrow),
-                                      position, length);
+    std::string shown =
+        ShortenMarked(InsertTags(std::move(text), position, length, kDataTagNarrow, kCloseTagNarrow), position, length);
     std::wstring display;
     if (shown.empty()) {
         return display;

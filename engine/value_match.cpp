@@ -22,7 +22,9 @@ struct DataTest {
     bool moreAfter = false;
 };
 
-const wchar_t* Chars(const BYTE* data) { return reinterpret_cast<const wchar_t*>(data); }
+const wchar_t* Chars(const BYTE* data) {
+    return reinterpret_cast<const wchar_t*>(data);
+}
 
 // The string of a REG_SZ / REG_EXPAND_SZ: size / 2 characters without a final null.
 std::wstring_view StringData(const BYTE* data, DWORD size) {
@@ -33,7 +35,9 @@ std::wstring_view StringData(const BYTE* data, DWORD size) {
     return text;
 }
 
-void MergeTooLong(const MatchAnswer& answer, ValueVerdict& verdict) { verdict.dataTooLong |= answer.tooLong; }
+void MergeTooLong(const MatchAnswer& answer, ValueVerdict& verdict) {
+    verdict.dataTooLong |= answer.tooLong;
+}
 
 MatchAnswer TestNonEmpty(const SearchMatcher& matcher, std::wstring_view text) {
     return text.empty() ? MatchAnswer{} : matcher.MatchText(text);
@@ -69,8 +73,7 @@ void TestMultiString(const SearchMatcher& matcher, const BYTE* data, DWORD size,
     }
 }
 
-DataTest TestDataAsText(const SearchMatcher& matcher, DWORD type, const BYTE* data, DWORD size,
-                        ValueVerdict& verdict) {
+DataTest TestDataAsText(const SearchMatcher& matcher, DWORD type, const BYTE* data, DWORD size, ValueVerdict& verdict) {
     DataTest test;
     switch (type) {
     case REG_SZ:

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <cwctype>
 #include <random>
 #include <regex>
 #include <string>
@@ -11,7 +12,9 @@
 
 namespace {
 
-std::vector<BYTE> Bytes(std::string_view text) { return std::vector<BYTE>(text.begin(), text.end()); }
+std::vector<BYTE> Bytes(std::string_view text) {
+    return std::vector<BYTE>(text.begin(), text.end());
+}
 
 std::vector<BYTE> Utf16Bytes(std::wstring_view text) {
     const BYTE* p = reinterpret_cast<const BYTE*>(text.data());
@@ -316,13 +319,75 @@ TEST(PlainPattern, AgreesWithTheStandardLibraryOnRandomExpressions) {
 
 TEST(PlainPattern, RefusesEverythingButCharactersDotAndLazyStar) {
     PlainPattern<wchar_t> plain;
-    for (const wchar_t* refused : {L"a+", L"a*", L".*", L".*??", L"[a]", L"(a)", L"a|b", L"^a", L"a$", L"\\.", L"a{2}",
-                                   L"a?", L"\n"}) {
+    for (const wchar_t* refused :
+         {L"a+", L"a*", L".*", L".*??", L"[a]", L"(a)", L"a|b", L"^a", L"a$", L"\\.", L"a{2}", L"a?", L"\n"}) {
         EXPECT_FALSE(plain.Parse(refused, false)) << refused;
     }
     for (const wchar_t* accepted : {L"", L"abc", L"a.c", L".*?", L"a.*?b.*?", L"x.*?.*?y"}) {
         EXPECT_TRUE(plain.Parse(accepted, false)) << accepted;
     }
+}
+
+TEST(RegexPrefilter, RequiredLiteralIsTheLongestUnquantifiedTopLevelRun) {
+    const std::pair<const wchar_t*, const wchar_t*> cases[] = {
+        {L"ne+dle[0-9]+\\\\", L"dle"},
+        {L"colou?r", L"colo"},
+        {L"(abc)def", L"def"},
+        {L"a\\.b", L"a.b"},
+        {L"x\\d+yz", L"yz"},
+        {L"ab{2,}cd", L"cd"},
+        {L"^start.*end$", L"start"},
+        {L"abc|def", L""},
+        {L"(a|b)c", L"c"},
+        {L"\\x41bc", L""},
+        {L"[]a]bc", L""},
+        {L"(?=abc)x", L"x"},
+        {L"ab*?cd", L"cd"},
+        {L"", L""},
+    };
+    for (const auto& [expression, literal] : cases) {
+        EXPECT_EQ(regexprefilter::RequiredLiteral<wchar_t>(expression), literal) << expression;
+    }
+}
+
+// Fault guarded against: a literal that some match lacks would make the search miss results.
+TEST(RegexPrefilter, EveryMatchContainsTheLiteral) {
+    std::mt19937 random(777);
+    const std::wstring pieces[] = {L"a",   L"b", L"c", L"ab", L".",     L"[ab]", L"(a|bc)", L"(?:b+)", L"\\.",
+                                   L"\\w", L"+", L"*", L"?",  L"{1,2}", L"a",    L"bc",     L"^",      L"$"};
+    const wchar_t letters[] = {L'a', L'b', L'c', L'.', L'A', L'B'};
+    int checked = 0;
+    for (int round = 0; round < 3000; ++round) {
+        std::wstring expression;
+        for (int i = 0, n = 1 + static_cast<int>(random() % 7); i < n; ++i) {
+            expression += pieces[random() % std::size(pieces)];
+        }
+        std::wregex regex;
+        try {
+            regex.assign(expression, std::regex_constants::ECMAScript | std::regex_constants::icase);
+        } catch (const std::regex_error&) {
+            continue;
+        }
+        std::wstring literal = regexprefilter::RequiredLiteral<wchar_t>(expression);
+        for (wchar_t& c : literal) {
+            c = static_cast<wchar_t>(std::towlower(c));
+        }
+        for (int t = 0; t < 10; ++t) {
+            std::wstring text;
+            for (int i = 0, n = static_cast<int>(random() % 10); i < n; ++i) {
+                text += letters[random() % std::size(letters)];
+            }
+            if (std::regex_search(text, regex)) {
+                std::wstring lower = text;
+                for (wchar_t& c : lower) {
+                    c = static_cast<wchar_t>(std::towlower(c));
+                }
+                ASSERT_NE(lower.find(literal), std::wstring::npos) << "round " << round;
+                ++checked;
+            }
+        }
+    }
+    EXPECT_GT(checked, 1000);
 }
 
 struct RegexJob {

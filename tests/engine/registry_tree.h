@@ -61,7 +61,9 @@ inline void SetDword(HKEY parent, const std::wstring& path, const std::wstring& 
     SetValue(parent, path, name, REG_DWORD, &value, sizeof value);
 }
 
-inline std::string SearchLog() { return testsupport::ReadFileBytes(LogFolderPath() + L"\\" + kSearchLogName); }
+inline std::string SearchLog() {
+    return testsupport::ReadFileBytes(LogFolderPath() + L"\\" + kSearchLogName);
+}
 
 // Lines of the search log, without their CR LF.
 inline std::vector<std::string> SearchLogLines() {
@@ -79,7 +81,9 @@ inline std::vector<std::string> SearchLogLines() {
     return lines;
 }
 
-inline std::string Narrow(const std::wstring& text) { return std::string(text.begin(), text.end()); }
+inline std::string Narrow(const std::wstring& text) {
+    return std::string(text.begin(), text.end());
+}
 
 // An engine set up for a search of lookIn with the search text and mode (and options before the text, as
 // the form sets them).

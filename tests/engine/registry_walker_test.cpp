@@ -125,8 +125,8 @@ TEST_F(Walker, DateRangePrunesWholeSubTrees) {
 TEST_F(Walker, TypeAndLengthFilters) {
     ScratchKey root(kBase + L"\\Filters");
     HKEY k = root.Get();
-    SetString(k, L"", L"vString", L"abc");            // 8 bytes
-    SetDword(k, L"", L"vDword", 7);                    // 4 bytes
+    SetString(k, L"", L"vString", L"abc");               // 8 bytes
+    SetDword(k, L"", L"vDword", 7);                      // 4 bytes
     SetString(k, L"", L"vLong", std::wstring(20, L'l')); // 42 bytes
     SetValue(k, L"", L"vEmpty", REG_BINARY, nullptr, 0);
     const std::wstring p = root.Path();
@@ -219,8 +219,8 @@ TEST_F(Walker, KeyTreeFlagsForKeysWithResultsAndTheirAncestors) {
 TEST_F(Walker, AddToKeyTreeJoinsNonEmptyComponents) {
     engine.keyTreeOn = TRUE;
     engine.AddToKeyTree(L"HKEY_USERS\\a\\\\b\\\\");
-    EXPECT_EQ(engine.keyTree, (std::map<std::wstring, int>{
-                                  {L"HKEY_USERS", 1}, {L"HKEY_USERS\\a", 1}, {L"HKEY_USERS\\a\\\\b", 2}}));
+    EXPECT_EQ(engine.keyTree,
+              (std::map<std::wstring, int>{{L"HKEY_USERS", 1}, {L"HKEY_USERS\\a", 1}, {L"HKEY_USERS\\a\\\\b", 2}}));
     engine.AddToKeyTree(L"HKEY_USERS\\a");
     EXPECT_EQ(engine.keyTree[L"HKEY_USERS\\a"], 3);
 }
@@ -239,8 +239,7 @@ TEST_F(Walker, ValueNameTooLongIsLoggedAndSkipped) {
 }
 
 TEST_F(Walker, MissingLookInPathIsLogged) {
-    Prepare(engine, L"HKCU\\" + kBase + L"\\NoSuchKey\\\\; HKCU\\" + kBase + L"\\Also Missing", L"x",
-            SM_FIND_STRING);
+    Prepare(engine, L"HKCU\\" + kBase + L"\\NoSuchKey\\\\; HKCU\\" + kBase + L"\\Also Missing", L"x", SM_FIND_STRING);
     engine.Run();
     EXPECT_TRUE(engine.results.empty());
     EXPECT_EQ(SearchLogLines(), (std::vector<std::string>{"Unable to open key:" + Narrow(kBase) + "\\NoSuchKey",
@@ -299,7 +298,9 @@ TEST_F(Walker, DataTooLongForARegularExpressionIsLoggedNotSearched) {
 
 // Runs the engine's search on a thread whose stack is far too small for one frame with two 260-character
 // name buffers per level of a 512-level tree.
-DWORD WINAPI RunOnSmallStack(void* parameter) { return static_cast<CKeldraThread*>(parameter)->Run(); }
+DWORD WINAPI RunOnSmallStack(void* parameter) {
+    return static_cast<CKeldraThread*>(parameter)->Run();
+}
 
 TEST_F(Walker, DeepTreesDoNotNeedStackPerLevel) {
     ScratchKey root(kBase + L"\\Deep");
@@ -316,8 +317,8 @@ TEST_F(Walker, DeepTreesDoNotNeedStackPerLevel) {
     RegCloseKey(parent);
 
     Prepare(engine, root.LookIn(), L"deepest", SM_FIND_STRING);
-    HANDLE thread = CreateThread(nullptr, 256 * 1024, &RunOnSmallStack, &engine, STACK_SIZE_PARAM_IS_A_RESERVATION,
-                                 nullptr);
+    HANDLE thread =
+        CreateThread(nullptr, 256 * 1024, &RunOnSmallStack, &engine, STACK_SIZE_PARAM_IS_A_RESERVATION, nullptr);
     ASSERT_NE(thread, nullptr);
     ASSERT_EQ(WaitForSingleObject(thread, 60000), WAIT_OBJECT_0);
     CloseHandle(thread);

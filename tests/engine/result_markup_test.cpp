@@ -11,8 +11,7 @@ const std::wstring kData = L"<font color=#0077ff>";
 const std::wstring kName = L"<font color=#df0000>";
 const std::wstring kKey = L"<font color=#007f22>";
 
-template <class T>
-std::vector<BYTE> Raw(const T& value, size_t size = sizeof(T)) {
+template <class T> std::vector<BYTE> Raw(const T& value, size_t size = sizeof(T)) {
     std::vector<BYTE> bytes(sizeof(T));
     std::memcpy(bytes.data(), &value, sizeof(T));
     bytes.resize(size);

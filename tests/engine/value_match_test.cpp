@@ -37,8 +37,8 @@ Outcome Evaluate(DWORD mode, const std::wstring& search, DWORD options, std::wst
     EXPECT_TRUE(matcher.Configure(mode, patterns.empty() ? L"" : patterns[0], number, options));
     Outcome outcome;
     std::wstring scratch;
-    outcome.verdict = EvaluateValue(matcher, options, name, type, data.data(), static_cast<DWORD>(data.size()),
-                                    scratch, outcome.record);
+    outcome.verdict = EvaluateValue(matcher, options, name, type, data.data(), static_cast<DWORD>(data.size()), scratch,
+                                    outcome.record);
     return outcome;
 }
 
@@ -81,8 +81,8 @@ TEST(MultiStringData, WithoutADataMatchTheLastStringVisitedIsShown) {
 }
 
 TEST(StringData, MatchedAsStoredAndKeptAsDataText) {
-    Outcome o = Evaluate(SM_FIND_STRING, L"%path%", kLookAtAll, L"P", REG_EXPAND_SZ,
-                         Text(std::wstring_view(L"x;%PATH%\0", 9)));
+    Outcome o =
+        Evaluate(SM_FIND_STRING, L"%path%", kLookAtAll, L"P", REG_EXPAND_SZ, Text(std::wstring_view(L"x;%PATH%\0", 9)));
     EXPECT_TRUE(o.verdict.dataMatched);
     EXPECT_EQ(o.record.dataText, L"x;%PATH%");
     EXPECT_EQ(o.record.dataMarkup, L"x;" + kData + L"%PATH%</font>");

@@ -55,8 +55,8 @@ LSTATUS WINAPI FailingEnumKey(HKEY key, DWORD index, LPWSTR name, LPDWORD nameLe
     return RegEnumKeyExW(key, index, name, nameLength, reserved, cls, classLength, written);
 }
 
-LSTATUS WINAPI FailingEnumValue(HKEY key, DWORD index, LPWSTR name, LPDWORD nameLength, LPDWORD reserved,
-                                LPDWORD type, LPBYTE data, LPDWORD size) {
+LSTATUS WINAPI FailingEnumValue(HKEY key, DWORD index, LPWSTR name, LPDWORD nameLength, LPDWORD reserved, LPDWORD type,
+                                LPBYTE data, LPDWORD size) {
     if (HasMarker(key, L"FailValuesAlways")) {
         return ERROR_KEY_DELETED;
     }
@@ -75,11 +75,13 @@ LSTATUS WINAPI FailingQueryInfo(HKEY key, LPWSTR cls, LPDWORD classLength, LPDWO
 }
 
 // The data buffer of a key whose longest value has 777 bytes cannot be had.
-void* FailingAllocate(size_t bytes) { return bytes == 777 + 2 ? nullptr : std::malloc(bytes); }
+void* FailingAllocate(size_t bytes) {
+    return bytes == 777 + 2 ? nullptr : std::malloc(bytes);
+}
 
 const RegistryApi kFailingRegistry = {
-    &CountingOpen,   &CountingConnect, &FailingEnumKey,  &FailingEnumValue,
-    &FailingQueryInfo, &CountingClose, &FailingAllocate, &std::free,
+    &CountingOpen,     &CountingConnect, &FailingEnumKey,  &FailingEnumValue,
+    &FailingQueryInfo, &CountingClose,   &FailingAllocate, &std::free,
 };
 
 class WalkerFailures : public testing::Test {
@@ -112,10 +114,10 @@ TEST_F(WalkerFailures, EachFailureIsLoggedAndTheWalkGoesOn) {
 
     Prepare(engine, root.LookIn(), L"hit", SM_FIND_STRING);
     engine.Run();
-    EXPECT_EQ(Found(engine), (std::vector<std::wstring>{
-                                 p + L"\\EnumKey\\hit0", p + L"\\EnumKey\\hit2", p + L"\\Memory\\hitBelowMemory",
-                                 p + L"\\Memory\\hitBelowMemory:hitValue", p + L"\\Query\\hitBelowQuery",
-                                 p + L"\\Query\\hitBelowQuery:hitValue"}));
+    EXPECT_EQ(Found(engine),
+              (std::vector<std::wstring>{p + L"\\EnumKey\\hit0", p + L"\\EnumKey\\hit2",
+                                         p + L"\\Memory\\hitBelowMemory", p + L"\\Memory\\hitBelowMemory:hitValue",
+                                         p + L"\\Query\\hitBelowQuery", p + L"\\Query\\hitBelowQuery:hitValue"}));
     const std::string n = Narrow(p);
     EXPECT_EQ(SearchLogLines(), (std::vector<std::string>{"RegEnumKeyEx error 5: " + n + "\\EnumKey",
                                                           "Memory allocation error " + n + "\\Memory",
