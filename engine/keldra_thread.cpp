@@ -1,5 +1,6 @@
 #include "engine/keldra_thread.h"
 
+#include "engine/matchers.h"
 #include "shell/settings.h"
 
 #include <new>
@@ -20,7 +21,7 @@ std::wstring Widen(const char* text) {
 
 // The regular-expression search recurses once per character of the candidate; the reservation is address
 // space only, pages are committed as the stack grows.
-CKeldraThread::CKeldraThread() { m_stackReserve = kRegexStackReserve; }
+CKeldraThread::CKeldraThread() : matcher_(std::make_unique<SearchMatcher>()) { m_stackReserve = kRegexStackReserve; }
 
 CKeldraThread::~CKeldraThread() {
     // The worker runs on this object's members: end it before they are destroyed.
@@ -45,7 +46,7 @@ bool CKeldraThread::SetSearchString(const std::wstring& text, DWORD searchMode) 
     mode = searchMode;
     patterns = std::move(prepared);
     integerValue = number;
-    return matcher_.Configure(mode, patterns.empty() ? std::wstring() : patterns.front(), integerValue, options);
+    return matcher_->Configure(mode, patterns.empty() ? std::wstring() : patterns.front(), integerValue, options);
 }
 
 size_t CKeldraThread::ResultCount() {
@@ -98,7 +99,7 @@ DWORD CKeldraThread::Run() {
     // Compiled again only if the request changed since SetSearchString (the case option, for one). A text
     // mode without a prepared pattern matches nothing.
     const bool usable = !patterns.empty() || !ModeNeedsPattern(mode);
-    matcher_.Configure(usable ? mode : 0, patterns.empty() ? std::wstring() : patterns.front(), integerValue,
+    matcher_->Configure(usable ? mode : 0, patterns.empty() ? std::wstring() : patterns.front(), integerValue,
                        options);
     try {
         for (const KeyLocation& entry : lookIn) {

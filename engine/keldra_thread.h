@@ -7,7 +7,6 @@
 #pragma once
 
 #include "engine/key_paths.h"
-#include "engine/matchers.h"
 #include "engine/registry_api.h"
 #include "engine/search_types.h"
 #include "engine/thread_helpers.h"
@@ -16,8 +15,12 @@
 
 #include <cstdint>
 #include <map>
+#include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
+
+class SearchMatcher;
 
 class CKeldraThread : public ThreadHelpers::CThreadImpl<CKeldraThread, ThreadHelpers::CThreadStopAtEvent> {
 public:
@@ -94,7 +97,7 @@ private:
     bool LimitReached() const { return stopLimit != 0 && results.size() >= stopLimit; }
     void Announce(size_t index);
 
-    SearchMatcher matcher_;
+    std::unique_ptr<SearchMatcher> matcher_;
     std::wstring walkPath_;
     std::wstring hexScratch_;
 };

@@ -192,7 +192,8 @@ void CKeldraThread::SearchValues(HKEY key, const KeyLocation& entry) {
         }
         SearchResult record;
         const std::wstring_view valueName(name, nameLength);
-        ValueVerdict verdict = EvaluateValue(matcher_, options, valueName, type, data.Get(), size, hexScratch_, record);
+        ValueVerdict verdict =
+            EvaluateValue(*matcher_, options, valueName, type, data.Get(), size, hexScratch_, record);
         if (verdict.dataTooLong) {
             searchLog.LogPrintf(L"Value data too long for a regular expression search: %ls\\%ls", walkPath_.c_str(),
                                 name);
@@ -225,7 +226,7 @@ void CKeldraThread::SearchValues(HKEY key, const KeyLocation& entry) {
 
 void CKeldraThread::MatchKeyName(const KeyLocation& entry, std::wstring_view name, size_t parentLength,
                                  const FILETIME& written) {
-    MatchAnswer answer = matcher_.MatchText(name);
+    MatchAnswer answer = matcher_->MatchText(name);
     if (!answer.found) {
         return;
     }

@@ -37,9 +37,11 @@ public:
         key_ = key;
     }
 
+    // The roots are 0x80000000 to 0x80000006 as signed 32-bit values, sign-extended on 64-bit builds.
     static bool IsPredefined(HKEY key) {
         auto value = reinterpret_cast<ULONG_PTR>(key);
-        return value >= 0x80000000u && value <= 0x80000006u;
+        return value >= reinterpret_cast<ULONG_PTR>(HKEY_CLASSES_ROOT) &&
+               value <= reinterpret_cast<ULONG_PTR>(HKEY_DYN_DATA);
     }
 
 private:

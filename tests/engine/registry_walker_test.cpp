@@ -1,5 +1,6 @@
 #include "registry_tree.h"
 
+#include "engine/matchers.h"
 #include "shell/settings.h"
 
 #include <gtest/gtest.h>

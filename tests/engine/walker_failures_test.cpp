@@ -161,6 +161,23 @@ TEST_F(WalkerFailures, RemoteSearchConnectsOncePerLookInLocation) {
     EXPECT_EQ(g_open, 0);
 }
 
+// Fault guarded against: on 64-bit builds the predefined roots are sign-extended and were taken for
+// ordinary keys, so the handle a local remote connection returns (the root itself) was closed.
+TEST_F(WalkerFailures, PredefinedRootsAreNeverClosed) {
+    for (HKEY root : {HKEY_CLASSES_ROOT, HKEY_CURRENT_USER, HKEY_LOCAL_MACHINE, HKEY_USERS, HKEY_CURRENT_CONFIG}) {
+        ApiKey key(kFailingRegistry);
+        key.Attach(root);
+    }
+    EXPECT_EQ(g_open, 0);
+    HKEY opened = nullptr;
+    ASSERT_EQ(CountingOpen(HKEY_CURRENT_USER, L"Software", 0, KEY_READ, &opened), ERROR_SUCCESS);
+    {
+        ApiKey key(kFailingRegistry);
+        key.Attach(opened);
+    }
+    EXPECT_EQ(g_open, 0);
+}
+
 TEST_F(WalkerFailures, StopDuringADeepWalkUnwindsWithoutFurtherMatching) {
     ScratchKey root(kBase + L"\\Stop");
     std::wstring path;
