@@ -1,0 +1,147 @@
+#include "results/reg_export.h"
+
+#include "engine/key_paths.h"
+#include "results/reg_value_text.h"
+#include "results/text_file_writer.h"
+#include "shell/win_handles.h"
+
+#include <algorithm>
+#include <new>
+
+namespace {
+
+// Longest value name the registry allows, plus its terminator.
+constexpr DWORD kMaxValueNameChars = 16384;
+constexpr DWORD kSubKeyNameChars = 1024;
+
+// Appends the key line, the values (all, or only `onlyValue`) and the closing blank line of one open key.
+// Returns ERROR_SUCCESS, or the error that ended the value enumeration early.
+DWORD AppendKeyBlock(HKEY key, const std::wstring& rootName, const std::wstring& path, const std::wstring* onlyValue,
+                     std::wstring& out) {
+    out += RegKeyLine(rootName, path);
+    DWORD longestName = 0;
+    DWORD largestData = 0;
+    RegQueryInfoKeyW(key, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, &longestName, &largestData,
+                     nullptr, nullptr);
+    std::wstring name;
+    std::vector<BYTE> data;
+    DWORD result = ERROR_SUCCESS;
+    try {
+        name.resize(static_cast<size_t>(longestName) + 1);
+        data.resize(std::max<DWORD>(largestData, 1));
+        for (DWORD index = 0;; ++index) {
+            DWORD nameChars = static_cast<DWORD>(name.size());
+            DWORD type = 0;
+            DWORD size = static_cast<DWORD>(data.size());
+            LONG status = RegEnumValueW(key, index, name.data(), &nameChars, nullptr, &type, data.data(), &size);
+            // A value that grew since the key was queried is read again with room for it, not cut off.
+            for (int retry = 0; status == ERROR_MORE_DATA && retry < 3; ++retry) {
+                name.resize(kMaxValueNameChars);
+                data.resize(std::max<size_t>(size, data.size() * 2));
+                nameChars = static_cast<DWORD>(name.size());
+                size = static_cast<DWORD>(data.size());
+                status = RegEnumValueW(key, index, name.data(), &nameChars, nullptr, &type, data.data(), &size);
+            }
+            if (status == ERROR_NO_MORE_ITEMS) {
+                break;
+            }
+            if (status != ERROR_SUCCESS) {
+                result = static_cast<DWORD>(status);
+                break;
+            }
+            const std::wstring valueName(name.data(), nameChars);
+            if (onlyValue && valueName != *onlyValue) {
+                continue;
+            }
+            out += RegValueItem(valueName, type, data.data(), std::min<size_t>(size, data.size()));
+        }
+    } catch (const std::bad_alloc&) {
+        result = ERROR_NOT_ENOUGH_MEMORY;
+    }
+    out += L"\n";
+    return result;
+}
+
+std::wstring ChildPath(const std::wstring& parent, const wchar_t* name) {
+    return parent.empty() ? std::wstring(name) : parent + L"\\" + name;
+}
+
+} // namespace
+
+std::wstring ExportRootName(HKEY root) {
+    if (root == HKEY_PERFORMANCE_DATA) {
+        return L"HKEY_PERFORMANCE_DATA";
+    }
+    if (root == HKEY_DYN_DATA) {
+        return L"HKEY_DYN_DATA";
+    }
+    return RootKeyName(root);
+}
+
+DWORD ExportKeyText(HKEY root, const std::wstring& rootName, const std::wstring& path, const std::wstring& valueName,
+                    bool valueOnly, std::wstring& out, size_t& keysWritten) {
+    KeyHandle top;
+    const LONG opened = RegOpenKeyExW(root, path.c_str(), 0, KEY_READ, top.Receive());
+    if (opened != ERROR_SUCCESS) {
+        return static_cast<DWORD>(opened);
+    }
+    const DWORD result = AppendKeyBlock(top.Get(), rootName, path, valueOnly ? &valueName : nullptr, out);
+    ++keysWritten;
+    if (valueOnly) {
+        return result;
+    }
+    // Depth first with a stack on the heap: a tree hundreds of levels deep must not exhaust the thread's stack.
+    // Each level keeps its key open and enumerates its subkeys one at a time, like a recursive walk.
+    struct Level {
+        KeyHandle key;
+        std::wstring path;
+        DWORD nextSubKey = 0;
+    };
+    std::vector<Level> stack;
+    stack.push_back({std::move(top), path});
+    wchar_t name[kSubKeyNameChars + 1];
+    while (!stack.empty()) {
+        Level& level = stack.back();
+        DWORD chars = kSubKeyNameChars + 1;
+        const LONG status =
+            RegEnumKeyExW(level.key.Get(), level.nextSubKey++, name, &chars, nullptr, nullptr, nullptr, nullptr);
+        if (status == ERROR_MORE_DATA) {
+            continue;
+        }
+        if (status != ERROR_SUCCESS) {
+            stack.pop_back();
+            continue;
+        }
+        if (stack.size() > kMaxExportDepth) {
+            continue;
+        }
+        KeyHandle child;
+        if (RegOpenKeyExW(level.key.Get(), name, 0, KEY_READ, child.Receive()) != ERROR_SUCCESS) {
+            continue;
+        }
+        std::wstring childPath = ChildPath(level.path, name);
+        AppendKeyBlock(child.Get(), rootName, childPath, nullptr, out);
+        ++keysWritten;
+        stack.push_back({std::move(child), std::move(childPath)});
+    }
+    return result;
+}
+
+RegExportResult ExportToRegFile(const std::vector<ExportEntry>& entries, const std::wstring& path) {
+    RegExportResult outcome;
+    std::wstring text = kRegFileHeader;
+    for (const ExportEntry& entry : entries) {
+        const std::wstring rootName = ExportRootName(entry.root);
+        if (!rootName.empty()) {
+            ExportKeyText(entry.root, rootName, entry.keyPath, entry.valueName, entry.valueOnly, text,
+                          outcome.keysWritten);
+        }
+    }
+    if (outcome.keysWritten == 0) {
+        outcome.status = RegExportStatus::NothingExported;
+        return outcome;
+    }
+    outcome.error = WriteUtf16File(path, text);
+    outcome.status = outcome.error == ERROR_SUCCESS ? RegExportStatus::Written : RegExportStatus::FileNotWritten;
+    return outcome;
+}

@@ -1,0 +1,42 @@
+// Writing the export list as a registry script. The keys and values are read from the live registry at the
+// time of export; the file is written with WriteUtf16File. Main thread only (it may take long on big trees;
+// the caller shows the wait cursor).
+#pragma once
+
+#include "results/reg_export_entries.h"
+
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+inline constexpr wchar_t kRegFileHeader[] = L"Windows Registry Editor Version 5.00\n\n";
+// Levels below an exported key that are followed; the registry itself allows no deeper trees, so the limit
+// only stops a loop of symbolic links.
+inline constexpr size_t kMaxExportDepth = 512;
+
+// The root's name in a registry script; empty for a root that has none (a remote registry's key).
+std::wstring ExportRootName(HKEY root);
+
+// Appends the block of the key root\path (its key line, its values or only the value named valueName, a
+// blank line) and, unless valueOnly, the blocks of all keys below it, depth first. Returns the first key's
+// result: its open error, or the error that ended its value enumeration early (the blocks of the keys below
+// are written either way). keysWritten counts the blocks appended.
+DWORD ExportKeyText(HKEY root, const std::wstring& rootName, const std::wstring& path, const std::wstring& valueName,
+                    bool valueOnly, std::wstring& out, size_t& keysWritten);
+
+enum class RegExportStatus {
+    Written,         // the file holds every block that could be exported
+    NothingExported, // no entry could be exported; no file was written
+    FileNotWritten,  // the text was built but the file could not be written; an old file is unchanged
+};
+
+struct RegExportResult {
+    RegExportStatus status = RegExportStatus::NothingExported;
+    size_t keysWritten = 0;
+    DWORD error = ERROR_SUCCESS; // the file error for FileNotWritten
+};
+
+// Exports the entries in order into one script at path. Entries whose key is gone or whose root has no name
+// are left out; the file is written whenever at least one block was exported.
+RegExportResult ExportToRegFile(const std::vector<ExportEntry>& entries, const std::wstring& path);
