@@ -111,7 +111,9 @@ TEST(RegExportList, OnlyCheckedRowsWithRecordsBecomeEntries) {
 TEST(RegExportList, SaveDialogAsksForRegistrationFiles) {
     SaveDialogSettings dialog = RegExportDialogSettings(nullptr);
     EXPECT_EQ(dialog.ofn.lStructSize, sizeof(OPENFILENAMEW));
-    EXPECT_EQ(std::wstring(dialog.ofn.lpstrFilter, 35), std::wstring(L"Registration Files (*.reg)\0*.reg\0\0", 35));
+    // The pair and the empty string that ends the list.
+    static const wchar_t kFilter[] = L"Registration Files (*.reg)\0*.reg\0";
+    EXPECT_EQ(std::wstring(dialog.ofn.lpstrFilter, std::size(kFilter)), std::wstring(kFilter, std::size(kFilter)));
     EXPECT_STREQ(dialog.ofn.lpstrDefExt, L"reg");
     EXPECT_EQ(dialog.ofn.nMaxFile, 260u);
     EXPECT_EQ(dialog.ofn.Flags, static_cast<DWORD>(OFN_OVERWRITEPROMPT | OFN_HIDEREADONLY | OFN_PATHMUSTEXIST |
