@@ -4,6 +4,9 @@
 #include "engine/result_markup.h"
 #include "results/text_file_writer.h"
 
+#include <iterator>
+#include <new>
+
 namespace {
 
 constexpr wchar_t kCreatedBy[] = L"Created by Orvanta Software's Quillon\n";
@@ -96,13 +99,18 @@ std::wstring ListSaveRow(ListLayout layout, const SearchResult& record) {
 ListSaveResult SaveListToFile(const std::vector<ListedRow>& rows, const std::wstring& path) {
     const ListLayout layout = LayoutForFileName(path);
     ListSaveResult result;
-    std::wstring text = ListSaveHeading(layout);
-    for (const ListedRow& row : rows) {
-        if (row.record && !row.record->removed) {
-            text += ListSaveRow(layout, *row.record);
-            ++result.rowsWritten;
+    try {
+        std::wstring text = ListSaveHeading(layout);
+        for (const ListedRow& row : rows) {
+            if (row.record && !row.record->removed) {
+                text += ListSaveRow(layout, *row.record);
+                ++result.rowsWritten;
+            }
         }
+        result.error = WriteUtf16File(path, text);
+    } catch (const std::bad_alloc&) {
+        result.rowsWritten = 0;
+        result.error = ERROR_NOT_ENOUGH_MEMORY;
     }
-    result.error = WriteUtf16File(path, text);
     return result;
 }

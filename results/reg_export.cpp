@@ -130,18 +130,23 @@ DWORD ExportKeyText(HKEY root, const std::wstring& rootName, const std::wstring&
 RegExportResult ExportToRegFile(const std::vector<ExportEntry>& entries, const std::wstring& path) {
     RegExportResult outcome;
     std::wstring text = kRegFileHeader;
-    for (const ExportEntry& entry : entries) {
-        const std::wstring rootName = ExportRootName(entry.root);
-        if (!rootName.empty()) {
-            ExportKeyText(entry.root, rootName, entry.keyPath, entry.valueName, entry.valueOnly, text,
-                          outcome.keysWritten);
+    try {
+        for (const ExportEntry& entry : entries) {
+            const std::wstring rootName = ExportRootName(entry.root);
+            if (!rootName.empty()) {
+                ExportKeyText(entry.root, rootName, entry.keyPath, entry.valueName, entry.valueOnly, text,
+                              outcome.keysWritten);
+            }
         }
+        if (outcome.keysWritten == 0) {
+            outcome.status = RegExportStatus::NothingExported;
+            return outcome;
+        }
+        outcome.error = WriteUtf16File(path, text);
+    } catch (const std::bad_alloc&) {
+        // A tree too big for memory: no partial file is written.
+        outcome.error = ERROR_NOT_ENOUGH_MEMORY;
     }
-    if (outcome.keysWritten == 0) {
-        outcome.status = RegExportStatus::NothingExported;
-        return outcome;
-    }
-    outcome.error = WriteUtf16File(path, text);
     outcome.status = outcome.error == ERROR_SUCCESS ? RegExportStatus::Written : RegExportStatus::FileNotWritten;
     return outcome;
 }

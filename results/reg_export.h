@@ -28,7 +28,7 @@ DWORD ExportKeyText(HKEY root, const std::wstring& rootName, const std::wstring&
 enum class RegExportStatus {
     Written,         // the file holds every block that could be exported
     NothingExported, // no entry could be exported; no file was written
-    FileNotWritten,  // the text was built but the file could not be written; an old file is unchanged
+    FileNotWritten,  // the file could not be written, or the text did not fit in memory; an old file is unchanged
 };
 
 struct RegExportResult {
