@@ -6,6 +6,8 @@
 #include "shell/about_dlg.h"
 #include "shell/command_states.h"
 #include "shell/help.h"
+#include "shell/options_dlg.h"
+#include "shell/preferences.h"
 #include "shell/settings.h"
 #include "shell/shell_launch.h"
 #include "shell/taskbar.h"
@@ -28,7 +30,7 @@ BOOL CMainFrame::HandleFrameCommand(WORD id) {
         OnAppExit();
         return TRUE;
     case ID_EDIT_PREFERENCES:
-        // The Preferences dialog is not part of this program yet.
+        OnPreferences();
         return TRUE;
     case ID_VIEW_TOOLBAR:
         OnViewToolBar();
@@ -146,6 +148,27 @@ void CMainFrame::OnAppExit() {
 void CMainFrame::OnAbout() {
     HWND active = ::GetActiveWindow();
     CAboutDlg::Show(active ? active : m_hWnd);
+}
+
+void CMainFrame::OnPreferences() {
+    HWND active = ::GetActiveWindow();
+    COptionsDlg dialog(m_ribbon.IsShown(), RibbonAvailable(), ListFontForPreferences());
+    if (dialog.DoModal(active ? active : m_hWnd) != IDOK) {
+        return;
+    }
+    if (dialog.FontChanged()) {
+        ReloadListFont();
+    }
+    if (RibbonAvailable()) {
+        ShowRibbon(dialog.RibbonChoice());
+        UISetCheck(ID_VIEW_RIBBON, m_ribbon.IsShown());
+    }
+    // Stored whether or not the framework exists: without it the box was unchecked, so 0 is stored.
+    WriteSettingDword(kSettingsSubKey, kRibbon, dialog.RibbonChoice() ? 1 : 0);
+}
+
+LOGFONTW CMainFrame::ListFontForPreferences() const {
+    return StoredListFont();
 }
 
 BOOL CMainFrame::OnSysCommand(WPARAM command) {

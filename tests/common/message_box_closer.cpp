@@ -1,6 +1,7 @@
 #include "tests/common/message_box_closer.h"
 
 #include <cwchar>
+#include <utility>
 
 namespace testsupport {
 
@@ -38,7 +39,8 @@ std::wstring BoxText(HWND box) {
 
 } // namespace
 
-MessageBoxCloser::MessageBoxCloser(int button) : button_(button), previous_(g_active) {
+MessageBoxCloser::MessageBoxCloser(int button, std::wstring caption)
+    : button_(button), caption_(std::move(caption)), previous_(g_active) {
     g_active = this;
     hook_ = ::SetWindowsHookExW(WH_CBT, &HookProc, nullptr, ::GetCurrentThreadId());
 }
@@ -58,7 +60,7 @@ LRESULT CALLBACK MessageBoxCloser::HookProc(int code, WPARAM wParam, LPARAM lPar
         for (HWND handled : self->handled_) {
             answered = answered || handled == window;
         }
-        if (!answered && IsDialogWindow(window)) {
+        if (!answered && IsDialogWindow(window) && (self->caption_.empty() || TextOf(window) == self->caption_)) {
             self->handled_.push_back(window);
             // The box is complete when it is activated; the press is posted so that it lands in the box's
             // own modal loop.

@@ -17,8 +17,9 @@ struct SeenBox {
 
 class MessageBoxCloser {
 public:
-    // button: the command to press (IDOK, IDYES, IDNO, IDCANCEL ...).
-    explicit MessageBoxCloser(int button);
+    // button: the command to press (IDOK, IDYES, IDNO, IDCANCEL ...). With a caption, only dialogs with
+    // exactly that caption are answered (for a standard dialog opened over another dialog of the test).
+    explicit MessageBoxCloser(int button, std::wstring caption = {});
     MessageBoxCloser(const MessageBoxCloser&) = delete;
     MessageBoxCloser& operator=(const MessageBoxCloser&) = delete;
     ~MessageBoxCloser();
@@ -29,6 +30,7 @@ private:
     static LRESULT CALLBACK HookProc(int code, WPARAM wParam, LPARAM lParam);
 
     int button_;
+    std::wstring caption_;
     HHOOK hook_ = nullptr;
     MessageBoxCloser* previous_ = nullptr;
     std::vector<SeenBox> seen_;

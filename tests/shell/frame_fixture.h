@@ -16,6 +16,7 @@ public:
     std::vector<WORD> frameCommands;
     std::vector<WORD> viewCommands;
     bool runFrameCommands = true;
+    int listFontReloads = 0;
 
 protected:
     BOOL HandleFrameCommand(WORD id) override {
@@ -26,6 +27,7 @@ protected:
         viewCommands.push_back(LOWORD(wParam));
         return CMainFrame::ForwardCommandToView(wParam, lParam, lResult);
     }
+    void ReloadListFont() override { ++listFontReloads; }
 };
 
 class FrameTest : public testing::Test {

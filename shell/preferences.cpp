@@ -1,0 +1,109 @@
+#include "shell/preferences.h"
+
+#include "shell/settings.h"
+#include "shell/win_handles.h"
+
+#include <climits>
+#include <string>
+
+namespace {
+
+DWORD Flag(bool on) {
+    return on ? 1 : 0;
+}
+
+bool IsBlank(wchar_t c) {
+    return c == L' ' || c == L'\t' || c == L'\r' || c == L'\n';
+}
+
+std::wstring SettingsKeyPath() {
+    return std::wstring(kProgramKeyPath) + L"\\" + kSettingsSubKey;
+}
+
+// The typed number as a signed 32-bit value, saturating at the ends; 0 for text that is not a number.
+long long ParseSignedNumber(std::wstring_view text) {
+    while (!text.empty() && IsBlank(text.front())) {
+        text.remove_prefix(1);
+    }
+    while (!text.empty() && IsBlank(text.back())) {
+        text.remove_suffix(1);
+    }
+    bool negative = false;
+    if (!text.empty() && (text.front() == L'-' || text.front() == L'+')) {
+        negative = text.front() == L'-';
+        text.remove_prefix(1);
+    }
+    if (text.empty()) {
+        return 0;
+    }
+    long long value = 0;
+    for (wchar_t c : text) {
+        if (c < L'0' || c > L'9') {
+            return 0;
+        }
+        if (value <= INT_MAX) {
+            value = value * 10 + (c - L'0');
+        }
+    }
+    if (value > INT_MAX) {
+        value = INT_MAX;
+    }
+    return negative ? -value : value;
+}
+
+} // namespace
+
+PreferenceValues ReadPreferences() {
+    PreferenceValues values;
+    values.stopLimit = ReadSettingDword(kSettingsSubKey, kStopLimit, 10000);
+    values.stopOnLimit = ReadSettingDword(kSettingsSubKey, kStopSearchOnLimit, 1) != 0;
+    values.unicodeBinarySearch = ReadSettingDword(kSettingsSubKey, kUnicodeBinarySearch, 1) != 0;
+    values.keyTree = ReadSettingDword(kSettingsSubKey, kKeyTree, 1) != 0;
+    values.lineNumbers = ReadSettingDword(kSettingsSubKey, kLineNumbers, 1) != 0;
+    values.clearSearchHistory = ReadSettingDword(kSettingsSubKey, kClearSearchHistory, 0) != 0;
+    return values;
+}
+
+void WritePreferences(const PreferenceValues& values) {
+    WriteSettingDword(kSettingsSubKey, kStopSearchOnLimit, Flag(values.stopOnLimit));
+    WriteSettingDword(kSettingsSubKey, kStopLimit,
+                      values.stopLimit < kMinimumStopLimit ? kMinimumStopLimit : values.stopLimit);
+    WriteSettingDword(kSettingsSubKey, kUnicodeBinarySearch, Flag(values.unicodeBinarySearch));
+    WriteSettingDword(kSettingsSubKey, kKeyTree, Flag(values.keyTree));
+    WriteSettingDword(kSettingsSubKey, kLineNumbers, Flag(values.lineNumbers));
+    WriteSettingDword(kSettingsSubKey, kClearSearchHistory, Flag(values.clearSearchHistory));
+}
+
+DWORD StopLimitFromText(std::wstring_view text) {
+    const long long value = ParseSignedNumber(text);
+    return value < kMinimumStopLimit ? kMinimumStopLimit : static_cast<DWORD>(value);
+}
+
+bool StoreListFont(const LOGFONTW& font) {
+    KeyHandle key;
+    if (RegOpenKeyExW(HKEY_CURRENT_USER, SettingsKeyPath().c_str(), 0, KEY_READ | KEY_CREATE_SUB_KEY | KEY_SET_VALUE,
+                      key.Receive()) != ERROR_SUCCESS) {
+        return false;
+    }
+    return RegSetValueExW(key.Get(), kFont, 0, REG_BINARY, reinterpret_cast<const BYTE*>(&font), sizeof font) ==
+           ERROR_SUCCESS;
+}
+
+LOGFONTW StoredListFont() {
+    LOGFONTW font = {};
+    KeyHandle key;
+    if (RegOpenKeyExW(HKEY_CURRENT_USER, SettingsKeyPath().c_str(), 0, KEY_QUERY_VALUE, key.Receive()) !=
+        ERROR_SUCCESS) {
+        return font;
+    }
+    LOGFONTW stored = {};
+    DWORD type = 0;
+    DWORD size = sizeof stored;
+    if (RegQueryValueExW(key.Get(), kFont, nullptr, &type, reinterpret_cast<BYTE*>(&stored), &size) == ERROR_SUCCESS &&
+        type == REG_BINARY) {
+        font = stored;
+        // The record comes from the registry: its face name need not be terminated.
+        font.lfFaceName[LF_FACESIZE - 1] = L'\0';
+    }
+    return font;
+}

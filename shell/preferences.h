@@ -1,0 +1,42 @@
+// The general settings that the Preferences dialog edits, apart from the dialog: reading them with their
+// defaults, reading the typed result limit, storing them in their fixed order, and storing the list font.
+//
+// Threads: main thread (each call opens and closes its own keys).
+#pragma once
+
+#include <windows.h>
+
+#include <string_view>
+
+// The smallest result limit that is ever stored.
+inline constexpr DWORD kMinimumStopLimit = 100;
+
+struct PreferenceValues {
+    bool stopOnLimit = true;
+    DWORD stopLimit = 10000;
+    bool unicodeBinarySearch = true;
+    bool keyTree = true;
+    bool lineNumbers = true;
+    bool clearSearchHistory = false;
+};
+
+// The stored values, each with its own default for a missing value.
+PreferenceValues ReadPreferences();
+
+// Writes StopSearchOnLimit, StopLimit, REG_BINARY_UnicodeSearch, KeyTree, LineNumbers and
+// ClearSearchHistory, in that order. The limit is raised to the minimum first.
+void WritePreferences(const PreferenceValues& values);
+
+// The limit typed into the Preferences box: a signed decimal number, surrounding blanks allowed. Empty or
+// unreadable text reads as 0; anything below the minimum gives the minimum; digits beyond the signed 32-bit
+// range give its largest value.
+DWORD StopLimitFromText(std::wstring_view text);
+
+// Stores the list font as the Font value (REG_BINARY, the whole record) under the existing Settings key,
+// which is never created here. False when the key cannot be opened or the write fails.
+bool StoreListFont(const LOGFONTW& font);
+
+// The stored Font record: a binary value no longer than the record fills its start (the rest stays zero);
+// a missing, longer or non-binary value gives an all-zero record, from which the font dialog picks its own
+// default.
+LOGFONTW StoredListFont();
