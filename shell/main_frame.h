@@ -48,8 +48,6 @@ protected:
     // The frame's own commands (TRUE when handled) and the hand-over of every other command to the view.
     virtual BOOL HandleFrameCommand(WORD id);
     virtual BOOL ForwardCommandToView(WPARAM wParam, LPARAM lParam, LRESULT& lResult);
-    // The results list's font, where the Preferences "Font..." button starts.
-    virtual LOGFONTW ListFontForPreferences() const;
     // Preferences stored a new list font: the results list re-creates its font from the stored record.
     virtual void ReloadListFont() {}
 

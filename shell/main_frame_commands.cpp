@@ -3,11 +3,11 @@
 #include "engine/msg_queue.h"
 #include "resources/command_ids.h"
 #include "resources/string_ids.h"
+#include "results/list_font.h"
 #include "shell/about_dlg.h"
 #include "shell/command_states.h"
 #include "shell/help.h"
 #include "shell/options_dlg.h"
-#include "shell/preferences.h"
 #include "shell/settings.h"
 #include "shell/shell_launch.h"
 #include "shell/taskbar.h"
@@ -152,7 +152,8 @@ void CMainFrame::OnAbout() {
 
 void CMainFrame::OnPreferences() {
     HWND active = ::GetActiveWindow();
-    COptionsDlg dialog(m_ribbon.IsShown(), RibbonAvailable(), ListFontForPreferences());
+    // "Font..." starts from the record the results list makes its font from.
+    COptionsDlg dialog(m_ribbon.IsShown(), RibbonAvailable(), ListFontSettings());
     if (dialog.DoModal(active ? active : m_hWnd) != IDOK) {
         return;
     }
@@ -165,10 +166,6 @@ void CMainFrame::OnPreferences() {
     }
     // Stored whether or not the framework exists: without it the box was unchecked, so 0 is stored.
     WriteSettingDword(kSettingsSubKey, kRibbon, dialog.RibbonChoice() ? 1 : 0);
-}
-
-LOGFONTW CMainFrame::ListFontForPreferences() const {
-    return StoredListFont();
 }
 
 BOOL CMainFrame::OnSysCommand(WPARAM command) {

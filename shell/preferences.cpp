@@ -88,22 +88,3 @@ bool StoreListFont(const LOGFONTW& font) {
     return RegSetValueExW(key.Get(), kFont, 0, REG_BINARY, reinterpret_cast<const BYTE*>(&font), sizeof font) ==
            ERROR_SUCCESS;
 }
-
-LOGFONTW StoredListFont() {
-    LOGFONTW font = {};
-    KeyHandle key;
-    if (RegOpenKeyExW(HKEY_CURRENT_USER, SettingsKeyPath().c_str(), 0, KEY_QUERY_VALUE, key.Receive()) !=
-        ERROR_SUCCESS) {
-        return font;
-    }
-    LOGFONTW stored = {};
-    DWORD type = 0;
-    DWORD size = sizeof stored;
-    if (RegQueryValueExW(key.Get(), kFont, nullptr, &type, reinterpret_cast<BYTE*>(&stored), &size) == ERROR_SUCCESS &&
-        type == REG_BINARY) {
-        font = stored;
-        // The record comes from the registry: its face name need not be terminated.
-        font.lfFaceName[LF_FACESIZE - 1] = L'\0';
-    }
-    return font;
-}

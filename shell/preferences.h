@@ -35,8 +35,3 @@ DWORD StopLimitFromText(std::wstring_view text);
 // Stores the list font as the Font value (REG_BINARY, the whole record) under the existing Settings key,
 // which is never created here. False when the key cannot be opened or the write fails.
 bool StoreListFont(const LOGFONTW& font);
-
-// The stored Font record: a binary value no longer than the record fills its start (the rest stays zero);
-// a missing, longer or non-binary value gives an all-zero record, from which the font dialog picks its own
-// default.
-LOGFONTW StoredListFont();

@@ -2,6 +2,7 @@
 
 #include "resources/command_ids.h"
 #include "resources/dialog_ids.h"
+#include "results/list_font.h"
 #include "shell/options_dlg.h"
 #include "shell/settings.h"
 #include "tests/common/modal_driver.h"
@@ -12,7 +13,10 @@
 
 namespace {
 
+LOGFONTW g_offered = {};
+
 BOOL WINAPI ChooseCourier(CHOOSEFONTW* request) {
+    g_offered = *request->lpLogFont;
     wcscpy_s(request->lpLogFont->lfFaceName, L"Courier New");
     return TRUE;
 }
@@ -77,6 +81,10 @@ TEST_F(FramePreferences, NewFontReachesTheListAfterOk) {
         Press(d, IDOK);
     });
     EXPECT_EQ(frame->listFontReloads, 1);
+    // The font dialog started from the list's record: the default list font on a fresh profile.
+    EXPECT_STREQ(g_offered.lfFaceName, L"Consolas");
+    EXPECT_EQ(g_offered.lfHeight, -14);
+    EXPECT_STREQ(ListFontSettings().lfFaceName, L"Courier New");
 }
 
 } // namespace

@@ -287,8 +287,6 @@ TEST_F(Preferences, ChosenFontIsStoredAtOnceAndSurvivesCancel) {
     EXPECT_EQ(std::memcmp(stored->second.data(), &expected, sizeof expected), 0);
     // Cancel wrote none of the other settings.
     EXPECT_TRUE(StoredDwords().empty());
-    // The next opening starts from the stored record.
-    EXPECT_STREQ(StoredListFont().lfFaceName, L"Courier New");
 }
 
 TEST_F(Preferences, CancelledFontDialogStoresNothing) {
@@ -333,32 +331,6 @@ TEST_F(Preferences, RealFontDialogOpensOverPreferencesAndCancels) {
     EXPECT_EQ(seen.size(), 1u);
     EXPECT_FALSE(dialog.FontChanged());
     EXPECT_FALSE(StoredFontValue());
-}
-
-TEST(StoredListFontRecord, ShortBinaryFillsTheStartAndOtherValuesAreIgnored) {
-    testsupport::ResetProgramKey();
-    EXPECT_EQ(StoredListFont().lfFaceName[0], L'\0') << "no key, no record";
-    KeyHandle key = OpenProgramSubKey(kSettingsSubKey);
-    ASSERT_TRUE(key);
-    const LONG height = -17;
-    RegSetValueExW(key.Get(), kFont, 0, REG_BINARY, reinterpret_cast<const BYTE*>(&height), sizeof height);
-    EXPECT_EQ(StoredListFont().lfHeight, -17);
-    EXPECT_EQ(StoredListFont().lfWeight, 0);
-
-    char tooLong[100] = {};
-    RegSetValueExW(key.Get(), kFont, 0, REG_BINARY, reinterpret_cast<const BYTE*>(tooLong), sizeof tooLong);
-    EXPECT_EQ(StoredListFont().lfHeight, 0);
-    RegSetValueExW(key.Get(), kFont, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&height), sizeof height);
-    EXPECT_EQ(StoredListFont().lfHeight, 0);
-
-    // An unterminated face name is cut inside the record.
-    LOGFONTW full = {};
-    for (wchar_t& c : full.lfFaceName) {
-        c = L'A';
-    }
-    RegSetValueExW(key.Get(), kFont, 0, REG_BINARY, reinterpret_cast<const BYTE*>(&full), sizeof full);
-    EXPECT_EQ(std::wstring(StoredListFont().lfFaceName).size(), static_cast<size_t>(LF_FACESIZE - 1));
-    testsupport::ResetProgramKey();
 }
 
 } // namespace
