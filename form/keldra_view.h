@@ -1,15 +1,28 @@
 // The search view: a child dialog (template 129) that holds the search form above and the results list
-// below, and owns the search engine object for its whole life. This is the view's window and the face it
-// shows the main frame: its layout, dialog navigation, the search thread, and the facts that the frame's
-// command states and status texts are computed from.
+// below, and owns the search engine object for its whole life. It validates the form, builds the request,
+// starts and stops searches, lists the results the engine hands over, writes the search's status texts,
+// keeps the options tree in step with the look-in text, and saves and restores the form between runs.
+//
+// Where the code lives: keldra_view.cpp (window, initialisation, form events, closing),
+// keldra_view_search.cpp (request, start and stop, engine notifications, final listing),
+// keldra_view_options.cpp (options tree reactions and the look-in link), keldra_view_results.cpp (the
+// routing of result actions and the key browser, selection status).
 //
 // Threads: main thread only; the search worker reaches the view by posted messages.
 #pragma once
 
 #include "engine/keldra_thread.h"
+#include "form/mru_combo_ctrl.h"
+#include "form/options_tree_ctrl.h"
+#include "form/search_options.h"
 #include "resources/dialog_ids.h"
+#include "results/html_list_ctrl.h"
 #include "winlib/dialog_impl.h"
 #include "winlib/dialog_resize.h"
+
+#include <commctrl.h>
+
+#include <string>
 
 class CMultiPaneStatusBarCtrl;
 
@@ -21,20 +34,33 @@ enum : WPARAM {
     SCAN_ENDED = 3,
 };
 
+// Status-bar panes the view writes.
+inline constexpr int kPaneModified = 129;
+inline constexpr int kPaneMatches = 212;
+inline constexpr int kPaneTotals = 211;
+
+// The view's timers: the running totals during a search, and the first look-in text after start-up.
+inline constexpr UINT_PTR kTotalsTimer = 100;
+inline constexpr UINT_PTR kStartupTimer = 101;
+
 class CKeldraWTLView : public CDialogImpl<CKeldraWTLView>, public CDialogResize<CKeldraWTLView> {
 public:
     enum { IDD = IDD_KELDRAWTL_FORM };
+
+    CKeldraWTLView() = default;
 
     // Creates the view as a child of parent. The common controls of the form are registered first, so the
     // template loads whatever the start-up registered.
     HWND Create(HWND parent);
 
-    // Where the view reports to: the frame's status bar (panes 129, 211, 212), the key browser tree and the
-    // frame window (target of WM_SCANSTATUS and of commands sent back).
+    // Where the view reports to: the frame's status bar (panes 0, 129, 211, 212), the key browser tree and
+    // the frame window (target of WM_SCANSTATUS and of commands sent back).
     void SetFrame(HWND frame, CMultiPaneStatusBarCtrl* statusBar, HWND* keyBrowserTree);
 
     // Tab and the dialog keys between the form's controls.
     BOOL PreTranslateMessage(MSG* pMsg);
+
+    // ---- the search, as the frame and the result actions see it
 
     // The search worker's thread handle, null when no worker exists.
     HANDLE SearchThreadHandle() const { return m_search.GetHandle(); }
@@ -44,33 +70,124 @@ public:
     DWORD SearchStartTick() const { return m_searchStartTick; }
     // Whether the user stopped the current or last search.
     bool StopRequested() const { return m_stopRequested != 0; }
+    // The engine: request, results store (results, resultsLock, CopyResult), counters, keyTree, lookIn.
     CKeldraThread& Search() { return m_search; }
 
-    // Starts a search with the request as filled in, after ending any earlier worker.
+    // Starts a search with the request as it stands, after ending any earlier worker.
     bool StartSearch();
-    // Ends the worker (blocking until it has) and remembers that the user stopped it.
+    // Ends the worker (blocking until it has), remembers that the user stopped it and disables the button
+    // until the final listing is done.
     void StopSearch();
+    // The Search button: validates the form, builds the request and starts the worker. False when the
+    // form was refused (the user has been told why) or the worker could not start.
+    bool SearchFromForm();
 
-    // What the list shows: the number of rows, the selected result's index (-1 for none; a stale index is
-    // reset) and its record, and whether the results came from a remote computer.
-    size_t ListedCount() const { return 0; }
-    int SelectedResult() { return -1; }
-    bool CopySelectedResult(SearchResult& /*out*/) { return false; }
+    // ---- what the list shows
+
+    size_t ListedCount() const { return static_cast<size_t>(m_list.GetItemCount()); }
+    // The result index (row user data) of the selected row; -1 when no row is selected or the selection
+    // is not below the row count.
+    int SelectedResult();
+    bool CopySelectedResult(SearchResult& out);
     bool IsRemoteSearch() const { return !m_search.remoteComputer.empty(); }
+    // Results are listed in index order; every result below this index has been handed to the list (or left
+    // out as removed). A rebuild of the list during a search sets it to the count it listed.
+    size_t NextResultToList() const { return m_nextToList; }
+    void SetNextResultToList(size_t index) { m_nextToList = index; }
+
+    // ---- parts for the result actions and the key browser
+
+    CHTMLListCtrl& ResultsList() { return m_list; }
+    CMultiPaneStatusBarCtrl* StatusBar() const { return m_statusBar; }
+    HWND FrameWindow() const { return m_frame; }
+    HWND KeyBrowserTree() const { return m_keyBrowserTree ? *m_keyBrowserTree : nullptr; }
+    OptionsTree::CPropertyTreeCtrl& OptionsTreeCtrl() { return m_tree; }
+    CSearchOptions& Options() { return m_options; }
+    // Writes a status pane, first sizing it to the text (text width in the bar's font plus 10 pixels).
+    // Pane 0 keeps its width.
+    void SetPaneText(int paneId, const std::wstring& text);
 
     // Notifications of the key browser tree that the frame hands over (selection, item texts, expansion).
-    LRESULT OnKeyBrowserNotify(NMHDR* /*header*/) { return 0; }
+    LRESULT OnKeyBrowserNotify(NMHDR* header);
+
+    // ---- the options tree and the look-in link
+
+    void UpdateOptionStates();
+    // Look-in text -> hive checks and the Look In choice.
+    void LookInToTree();
+    // Hive checks -> look-in text.
+    void TreeToLookIn();
+    // The selected search mode; the first mode when none is selected.
+    DWORD CurrentMode() const;
 
     BOOL ProcessWindowMessage(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam, LRESULT& lResult,
                               DWORD dwMsgMapID = 0) override;
 
 private:
-    void OnSearchNotify(WPARAM kind);
+    // Window and form (keldra_view.cpp).
+    void OnInitDialog();
+    void OnDestroy();
+    BOOL OnCommand(WORD code, WORD id, LRESULT& lResult);
+    BOOL OnNotify(NMHDR* header, LRESULT& lResult);
+    void OnTimer(UINT_PTR id);
+    void OnStartupTimer();
+    void FillModeList(DWORD savedMode);
+    void OnModeChange();
+    void ApplySearchButtonRule();
+    void EnableByCheck(int checkId, std::initializer_list<int> controlIds);
+    void PostCommand(int id, WORD code);
+    void SetSearchButton(bool searching);
+    std::wstring ControlText(int id) const;
+    void ShowMessage(const wchar_t* text);
+    void SaveFormState();
 
+    // The search (keldra_view_search.cpp).
+    void OnSearchButton();
+    void FillTimes();
+    void OnSearchNotify(WPARAM kind, LPARAM lParam);
+    void OnSearchStarted();
+    void OnSearchResult(size_t index);
+    void OnSearchFinished();
+    void ListRemainingResults();
+    bool PumpMessages();
+    void ListResultAt(const SearchResult& record, size_t index);
+    void WriteTotals(size_t resultCount);
+
+    // Options tree (keldra_view_options.cpp).
+    void OnOptionChanged(const OptionsTree::IProperty* property);
+    void SetLookInText(const wchar_t* text);
+    void ShowOptionsMenu();
+    void OnOptionsMenuCommand(WORD id);
+
+    // Results and key browser (keldra_view_results.cpp).
+    BOOL OnResultCommand(WORD id);
+    LRESULT OnResultListKeyDown(const NMLVKEYDOWN& key);
+    void OnResultSelectionChanged(const NMHTMLLIST& info);
+    void OnResultContextMenu(LPARAM screenPoint);
+    void ShowSelectionStatus();
+    void EmptyKeyBrowser();
+    void FillKeyBrowser();
+
+    // Declared first, destroyed last: its destructor waits for the worker, which reads the request.
     CKeldraThread m_search;
+    OptionsTree::CPropertyTreeCtrl m_tree;
+    CSearchOptions m_options{m_tree};
+    CHTMLListCtrl m_list;
+    ImageListHandle m_typeImages;
+    CMruComboCtrl m_searchText;
+    CMruComboCtrl m_lookIn;
+    CMruComboCtrl m_exclude;
+    HWND m_searchButton = nullptr;
+    HWND m_progress = nullptr;
+
     HWND m_frame = nullptr;
     CMultiPaneStatusBarCtrl* m_statusBar = nullptr;
     HWND* m_keyBrowserTree = nullptr;
+
     DWORD m_searchStartTick = 0;
     volatile LONG m_stopRequested = 0;
+    size_t m_nextToList = 0;
+    DWORD m_lastTotalsTick = 0;
+    bool m_totalsWritten = false;
+    bool m_listing = false;
 };

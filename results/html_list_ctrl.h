@@ -8,28 +8,12 @@
 #include "results/html_list_notify.h"
 #include "results/html_list_rows.h"
 #include "winlib/gdi.h"
+#include "winlib/image_list.h"
 #include "winlib/window_impl.h"
 
 #include <commctrl.h>
 
 #include <string_view>
-
-// Owns an image list.
-class ImageListHandle {
-public:
-    explicit ImageListHandle(HIMAGELIST list = nullptr) : list_(list) {}
-    ImageListHandle(const ImageListHandle&) = delete;
-    ImageListHandle& operator=(const ImageListHandle&) = delete;
-    ~ImageListHandle() {
-        if (list_) {
-            ImageList_Destroy(list_);
-        }
-    }
-    HIMAGELIST Get() const { return list_; }
-
-private:
-    HIMAGELIST list_;
-};
 
 class CHTMLListCtrl : public CWindowImpl<CHTMLListCtrl> {
 public:

@@ -2,6 +2,8 @@
 // 0 for a separator, with the button images in the bitmap of the same id.
 #pragma once
 
+#include "winlib/image_list.h"
+
 #include <windows.h>
 #include <commctrl.h>
 
@@ -19,26 +21,6 @@ struct ToolBarTemplate {
 // Reads both layouts of the resource: 16-bit fields after a version word of 1 (the Windows resource
 // compiler), or 32-bit fields without a version (the GNU resource compiler). Nothing for malformed data.
 std::optional<ToolBarTemplate> ParseToolBarResource(const void* data, size_t size);
-
-// An image list that is destroyed with its owner.
-class ImageListHandle {
-public:
-    ImageListHandle() = default;
-    explicit ImageListHandle(HIMAGELIST list) : list_(list) {}
-    ImageListHandle(const ImageListHandle&) = delete;
-    ImageListHandle& operator=(const ImageListHandle&) = delete;
-    ~ImageListHandle() { Reset(); }
-    HIMAGELIST Get() const { return list_; }
-    void Reset(HIMAGELIST list = nullptr) {
-        if (list_) {
-            ImageList_Destroy(list_);
-        }
-        list_ = list;
-    }
-
-private:
-    HIMAGELIST list_ = nullptr;
-};
 
 // Creates a toolbar child from toolbar resource `resourceId` and its bitmap (the top-left pixel's colour is
 // transparent). The images go into `images`, which must outlive the toolbar. Null when the resource is

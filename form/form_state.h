@@ -1,0 +1,28 @@
+// The form state kept between runs under HKCU\Software\Orvanta\Quillon\Settings: the search mode, the
+// look-at and type choices of the options tree and the three check boxes of the form. Main thread only.
+#pragma once
+
+#include <windows.h>
+
+inline constexpr const wchar_t* kModeValue = L"Mode";
+inline constexpr const wchar_t* kOptionsValue = L"Options";
+inline constexpr const wchar_t* kTypesValue = L"Types";
+inline constexpr const wchar_t* kExcludeKeysValue = L"Excludekeys";
+inline constexpr const wchar_t* kModFromValue = L"ModFrom";
+inline constexpr const wchar_t* kModToValue = L"ModTo";
+
+struct FormState {
+    DWORD mode;
+    DWORD options;
+    DWORD types;
+    bool excludeKeys;
+    // Saved, but the date check boxes always start unchecked: a date range from an earlier run would
+    // silently narrow the next search.
+    bool modifiedFrom;
+    bool modifiedTo;
+};
+
+// The saved state, each value with its default (find-string mode, all three look-at options, all types, no
+// exclusion, no dates).
+FormState ReadFormState();
+void WriteFormState(const FormState& state);

@@ -1,0 +1,114 @@
+// The options tree as part of the form: reactions to changed options, the two-way link between the
+// look-in text and the hive checks, and the tree's context menu.
+#include "form/keldra_view.h"
+
+#include "form/look_in_link.h"
+#include "resources/command_ids.h"
+#include "resources/image_ids.h"
+
+#include <memory>
+
+namespace {
+
+struct MenuDeleter {
+    void operator()(HMENU menu) const { ::DestroyMenu(menu); }
+};
+using MenuHandle = std::unique_ptr<std::remove_pointer_t<HMENU>, MenuDeleter>;
+
+} // namespace
+
+void CKeldraWTLView::UpdateOptionStates() {
+    m_options.UpdateStates(CurrentMode());
+}
+
+void CKeldraWTLView::OnOptionChanged(const OptionsTree::IProperty* property) {
+    using Role = CSearchOptions::ItemRole;
+    UpdateOptionStates();
+    switch (m_options.RoleOf(property)) {
+    case Role::Hive:
+        TreeToLookIn();
+        break;
+    case Role::SelectedTypes:
+        m_options.ExpandSelectedTypes(true);
+        break;
+    case Role::AllTypes:
+        m_options.ExpandSelectedTypes(false);
+        break;
+    case Role::SelectedHives:
+        TreeToLookIn();
+        m_options.ExpandSelectedHives();
+        break;
+    case Role::EntireRegistry:
+        SetLookInText(m_options.IsLocal() ? kEntireRegistryLocal : kEntireRegistryRemote);
+        LookInToTree();
+        break;
+    case Role::LocalComputer:
+        SetLookInText(kEntireRegistryLocal);
+        LookInToTree();
+        break;
+    case Role::RemoteComputer:
+        SetLookInText(kEntireRegistryRemote);
+        LookInToTree();
+        break;
+    case Role::Other:
+        break;
+    }
+}
+
+void CKeldraWTLView::SetLookInText(const wchar_t* text) {
+    SetDlgItemText(IDC_LOOKIN, text);
+}
+
+void CKeldraWTLView::LookInToTree() {
+    const HiveChoice choice = HivesFromLookIn(ControlText(IDC_LOOKIN), m_options.IsLocal());
+    m_options.ShowHives(choice);
+    UpdateOptionStates();
+    m_options.ShowHiveBranch(choice.entire);
+    PostCommand(IDC_SEARCH_TEXT, CBN_EDITCHANGE);
+}
+
+void CKeldraWTLView::TreeToLookIn() {
+    const std::wstring text = LookInFromHives(ControlText(IDC_LOOKIN), m_options.CheckedHives(), m_options.IsLocal());
+    SetLookInText(text.c_str());
+    PostCommand(IDC_SEARCH_TEXT, CBN_EDITCHANGE);
+}
+
+void CKeldraWTLView::ShowOptionsMenu() {
+    MenuHandle menu(::LoadMenuW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDR_OPTIONS_MENU)));
+    HMENU popup = menu ? ::GetSubMenu(menu.get(), 0) : nullptr;
+    if (!popup) {
+        return;
+    }
+    POINT cursor = {};
+    ::GetCursorPos(&cursor);
+    ::TrackPopupMenu(popup, TPM_RIGHTBUTTON, cursor.x, cursor.y, 0, m_hWnd, nullptr);
+}
+
+void CKeldraWTLView::OnOptionsMenuCommand(WORD id) {
+    using Bulk = CSearchOptions::Bulk;
+    switch (id) {
+    case ID_TREE_CHECK_HIVES:
+        m_options.SetHiveChecks(Bulk::Check);
+        TreeToLookIn();
+        break;
+    case ID_TREE_UNCHECK_HIVES:
+        m_options.SetHiveChecks(Bulk::Uncheck);
+        TreeToLookIn();
+        break;
+    case ID_TREE_INVERT_HIVES:
+        m_options.SetHiveChecks(Bulk::Invert);
+        TreeToLookIn();
+        break;
+    case ID_TREE_CHECK_TYPES:
+        m_options.SetTypeChecks(Bulk::Check);
+        break;
+    case ID_TREE_UNCHECK_TYPES:
+        m_options.SetTypeChecks(Bulk::Uncheck);
+        break;
+    case ID_TREE_INVERT_TYPES:
+        m_options.SetTypeChecks(Bulk::Invert);
+        break;
+    default:
+        break;
+    }
+}
