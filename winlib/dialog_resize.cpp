@@ -60,8 +60,9 @@ void CDialogResizeBase::DlgResize_UpdateLayout(int clientWidth, int clientHeight
     if (batch) {
         ::EndDeferWindowPos(batch);
     }
-    // Moved controls leave stale pixels behind in a dialog without WS_CLIPCHILDREN.
-    ::InvalidateRect(m_dialog, nullptr, TRUE);
+    // Moved controls leave stale pixels behind, and when the dialog itself moved, controls that kept their
+    // place in it are not always repainted (seen under Wine): repaint the dialog with all its controls.
+    ::RedrawWindow(m_dialog, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
 }
 
 BOOL CDialogResizeBase::ProcessResizeMessage(UINT uMsg, WPARAM wParam, LPARAM lParam, LRESULT& lResult) {
