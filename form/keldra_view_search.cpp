@@ -73,6 +73,17 @@ bool CKeldraWTLView::SearchFromForm() {
     m_search.Stop();
     m_search.notifyWindow = m_hWnd;
 
+    // The list still shows the last search's results, and the frame and the result actions tell by lookIn and
+    // remoteComputer where they came from (a remote row must never be deleted from this computer's registry).
+    // A refused request puts them back.
+    const std::vector<KeyLocation> shownLookIn = m_search.lookIn;
+    const std::wstring shownComputer = m_search.remoteComputer;
+    auto refuse = [&] {
+        m_search.lookIn = shownLookIn;
+        m_search.remoteComputer = shownComputer;
+        return false;
+    };
+
     const std::wstring lookIn = ControlText(IDC_LOOKIN);
     std::wstring computer;
     if (!m_options.IsLocal()) {
@@ -80,11 +91,11 @@ bool CKeldraWTLView::SearchFromForm() {
         if (computer.empty()) {
             ShowMessage(L"Please enter a remote computer name.");
             m_options.SelectComputer();
-            return false;
+            return refuse();
         }
         if (NamesLocalOnlyHive(lookIn)) {
             ShowMessage(L"Only 'HKEY_LOCAL_MACHINE' and 'HKEY_USERS' are supported for remote registry search.");
-            return false;
+            return refuse();
         }
     }
     if (!m_search.SetLookIn(lookIn, computer)) {
@@ -92,7 +103,7 @@ bool CKeldraWTLView::SearchFromForm() {
         if (computer.empty()) {
             ShowMessage(L"Error in the Look-In text.");
         }
-        return false;
+        return refuse();
     }
 
     const std::wstring exclude = ControlText(IDC_EXCLUDE);
@@ -118,7 +129,7 @@ bool CKeldraWTLView::SearchFromForm() {
     const std::wstring text = CWindow(GetDlgItem(IDC_SEARCH_TEXT)).GetWindowText(kSearchTextChars);
     if (!m_search.SetSearchString(text, mode)) {
         ShowMessage(L"Empty or invalid search string");
-        return false;
+        return refuse();
     }
     m_searchText.AddToHistory();
 
@@ -128,7 +139,7 @@ bool CKeldraWTLView::SearchFromForm() {
         m_search.lengthFilterOn ? MakeLengthRange(m_options.LengthFrom(), m_options.LengthTo()) : LengthRange{0, 0};
     m_search.minLength = range.minLength;
     m_search.maxLength = range.maxLength;
-    return m_search.Start();
+    return m_search.Start() || refuse();
 }
 
 void CKeldraWTLView::FillTimes() {

@@ -217,6 +217,17 @@ TEST_F(SearchViewTest, RemoteComputerNameIsTrimmedAndAbbreviationsPass) {
     ASSERT_TRUE(WaitForSearchEnd());
     EXPECT_EQ(view->Search().remoteComputer, name);
     EXPECT_TRUE(view->IsRemoteSearch());
+
+    // A refused request leaves the listed results described as they were: remote rows must not pass for
+    // rows of this computer, whose registry a delete would then change.
+    SetOption(L"Local Computer", true);
+    ChooseMode(SM_REGEX);
+    Type(IDC_SEARCH_TEXT, L"[");
+    PressSearch();
+    ASSERT_EQ(closer.Seen().size(), 1u);
+    EXPECT_TRUE(view->IsRemoteSearch());
+    EXPECT_EQ(view->Search().remoteComputer, name);
+    EXPECT_EQ(view->Search().lookIn.size(), 2u);
 }
 
 TEST_F(SearchViewTest, InvalidSearchTextIsRefusedAfterTheLookInIsRemembered) {
