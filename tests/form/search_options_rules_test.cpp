@@ -1,18 +1,8 @@
-// The options tree's rules without windows: what is offered in which mode, and how checks read back.
+// The options tree's rules without windows: which types and ranges each mode offers.
 #include "engine/search_types.h"
 #include "form/search_options.h"
 
 #include <gtest/gtest.h>
-
-#include <vector>
-
-TEST(OptionRules, HiveItemsFollowTheChoiceAndTheComputer) {
-    for (size_t hive = 0; hive < kHiveCount; ++hive) {
-        EXPECT_FALSE(HiveItemEnabled(hive, false, true)) << hive;
-        EXPECT_TRUE(HiveItemEnabled(hive, true, true)) << hive;
-        EXPECT_EQ(HiveItemEnabled(hive, true, false), hive == kHiveLocalMachine || hive == kHiveUsers) << hive;
-    }
-}
 
 TEST(OptionRules, IntegerModeOffersOnlyTheNumberTypesEvenForAllTypes) {
     for (DWORD type = 0; type <= REG_QWORD; ++type) {
@@ -40,16 +30,4 @@ TEST(OptionRules, LengthRangeInDataModesOrWithDataChecked) {
     for (DWORD mode : {SM_HEX, SM_ALL_ITEMS, SM_INTEGER}) {
         EXPECT_FALSE(LookAtItemsEnabled(mode)) << mode;
     }
-}
-
-TEST(OptionRules, LookAtNoneMeansAllThree) {
-    EXPECT_EQ(LookAtBits(false, false, false, false), DWORD{SO_KEYS | SO_VALUES | SO_DATA});
-    EXPECT_EQ(LookAtBits(false, true, false, true), DWORD{SO_VALUES | SO_MATCH_CASE});
-}
-
-TEST(OptionRules, TypeMaskOfChecks) {
-    const std::vector<TypeCheck> none = {{REG_SZ, false}, {REG_DWORD, false}};
-    EXPECT_EQ(TypeMaskOf(none), 0xFFFFFFFFu);
-    const std::vector<TypeCheck> some = {{REG_SZ, true}, {REG_DWORD, false}, {REG_QWORD, true}};
-    EXPECT_EQ(TypeMaskOf(some), (1u << REG_SZ) | (1u << REG_QWORD));
 }
