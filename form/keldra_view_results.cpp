@@ -15,7 +15,7 @@ bool IsResultCommand(WORD id) {
     case ID_EDIT_REMOVE_SELECTED:
     case ID_EDIT_COPY_SELECTED:
     case ID_EDIT_MARK_ALL:
-    case 32788:
+    case 32788: // inside the check-mark command range; no menu item uses it
     case ID_EDIT_MARK_NONE:
     case ID_EDIT_MARK_INVERT:
     case ID_OPEN_FILE_LOCATION:
