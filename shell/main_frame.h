@@ -49,7 +49,7 @@ protected:
     virtual BOOL HandleFrameCommand(WORD id);
     virtual BOOL ForwardCommandToView(WPARAM wParam, LPARAM lParam, LRESULT& lResult);
     // Preferences stored a new list font: the results list re-creates its font from the stored record.
-    virtual void ReloadListFont() {}
+    virtual void ReloadListFont();
 
 private:
     // Creation and layout (main_frame.cpp).

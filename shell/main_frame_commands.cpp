@@ -168,6 +168,12 @@ void CMainFrame::OnPreferences() {
     WriteSettingDword(kSettingsSubKey, kRibbon, dialog.RibbonChoice() ? 1 : 0);
 }
 
+void CMainFrame::ReloadListFont() {
+    // Rows already listed keep their measured heights; the new font shows from the next paint.
+    m_view.ResultsList().LoadListFont();
+    m_view.ResultsList().Invalidate(FALSE);
+}
+
 BOOL CMainFrame::OnSysCommand(WPARAM command) {
     // Closing during a search is refused silently; the user stops the search first.
     return (command & 0xFFF0) == SC_CLOSE && m_view.IsSearchRunning();

@@ -27,7 +27,10 @@ protected:
         viewCommands.push_back(LOWORD(wParam));
         return CMainFrame::ForwardCommandToView(wParam, lParam, lResult);
     }
-    void ReloadListFont() override { ++listFontReloads; }
+    void ReloadListFont() override {
+        ++listFontReloads;
+        CMainFrame::ReloadListFont();
+    }
 };
 
 class FrameTest : public testing::Test {
