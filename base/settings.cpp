@@ -47,3 +47,11 @@ bool WriteSettingDword(const wchar_t* subKey, const wchar_t* valueName, DWORD va
     return RegSetValueExW(key.Get(), valueName, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value),
                           sizeof value) == ERROR_SUCCESS;
 }
+
+DWORD ReadSetting(const SettingInfo& setting) {
+    return ReadSettingDword(kSettingsSubKey, setting.name, setting.defaultValue);
+}
+
+bool WriteSetting(const SettingInfo& setting, DWORD value) {
+    return WriteSettingDword(kSettingsSubKey, setting.name, value);
+}

@@ -1,5 +1,5 @@
 // The settings store: DWORD values under HKCU\Software\Orvanta\Quillon\<subkey>. Nothing is cached;
-// every reader reads the value when it needs it and names its own default.
+// every reader reads the value when it needs it, with the default the table below gives it.
 #pragma once
 
 #include "base/win_handles.h"
@@ -13,15 +13,59 @@ inline constexpr const wchar_t* kHistorySubKey = L"History";
 inline constexpr const wchar_t* kLookInHistorySubKey = L"History_LookIn";
 inline constexpr const wchar_t* kExcludeHistorySubKey = L"History_ExcludeKeys";
 
-// Value names under "Settings"; each reader passes its own default (listed here for reference).
-inline constexpr const wchar_t* kStopSearchOnLimit = L"StopSearchOnLimit";        // 1
-inline constexpr const wchar_t* kStopLimit = L"StopLimit";                        // 10000
-inline constexpr const wchar_t* kUnicodeBinarySearch = L"REG_BINARY_UnicodeSearch"; // 1
-inline constexpr const wchar_t* kKeyTree = L"KeyTree";                            // 1
-inline constexpr const wchar_t* kLineNumbers = L"LineNumbers";                    // 1
-inline constexpr const wchar_t* kClearSearchHistory = L"ClearSearchHistory";      // 0
-inline constexpr const wchar_t* kRibbon = L"Ribbon";                              // 1
-inline constexpr const wchar_t* kFont = L"Font";                                  // REG_BINARY LOGFONTW
+// Value names under "Settings".
+inline constexpr const wchar_t* kStopSearchOnLimit = L"StopSearchOnLimit";
+inline constexpr const wchar_t* kStopLimit = L"StopLimit";
+inline constexpr const wchar_t* kUnicodeBinarySearch = L"REG_BINARY_UnicodeSearch";
+inline constexpr const wchar_t* kKeyTree = L"KeyTree";
+inline constexpr const wchar_t* kLineNumbers = L"LineNumbers";
+inline constexpr const wchar_t* kClearSearchHistory = L"ClearSearchHistory";
+inline constexpr const wchar_t* kRibbon = L"Ribbon";
+inline constexpr const wchar_t* kFont = L"Font"; // REG_BINARY LOGFONTW
+inline constexpr const wchar_t* kModeValue = L"Mode";
+inline constexpr const wchar_t* kOptionsValue = L"Options";
+inline constexpr const wchar_t* kTypesValue = L"Types";
+inline constexpr const wchar_t* kExcludeKeysValue = L"Excludekeys";
+inline constexpr const wchar_t* kModFromValue = L"ModFrom";
+inline constexpr const wchar_t* kModToValue = L"ModTo";
+
+// One DWORD setting under "Settings": its name, the value a missing one reads as, and the range a stored
+// value is held to (ClampSetting).
+struct SettingInfo {
+    const wchar_t* name;
+    DWORD defaultValue;
+    DWORD minimum = 0;
+    DWORD maximum = 0xFFFFFFFF;
+};
+
+// Every DWORD setting of the program, in one place for every layer.
+inline constexpr SettingInfo kStopSearchOnLimitSetting{kStopSearchOnLimit, 1, 0, 1};
+// A limit of 0 means none; any other stored limit is at least 100.
+inline constexpr SettingInfo kStopLimitSetting{kStopLimit, 10000, 100};
+inline constexpr SettingInfo kUnicodeBinarySearchSetting{kUnicodeBinarySearch, 1, 0, 1};
+inline constexpr SettingInfo kKeyTreeSetting{kKeyTree, 1, 0, 1};
+inline constexpr SettingInfo kLineNumbersSetting{kLineNumbers, 1, 0, 1};
+inline constexpr SettingInfo kClearSearchHistorySetting{kClearSearchHistory, 0, 0, 1};
+inline constexpr SettingInfo kRibbonSetting{kRibbon, 1, 0, 1};
+// The saved form: search mode (find string), option bits (keys, values and data), type mask (all types),
+// and whether the exclusion and the two date bounds were on.
+inline constexpr SettingInfo kModeSetting{kModeValue, 1};
+inline constexpr SettingInfo kOptionsSetting{kOptionsValue, 0x7};
+inline constexpr SettingInfo kTypesSetting{kTypesValue, 0xFFFFFFFF};
+inline constexpr SettingInfo kExcludeKeysSetting{kExcludeKeysValue, 0, 0, 1};
+inline constexpr SettingInfo kModFromSetting{kModFromValue, 0, 0, 1};
+inline constexpr SettingInfo kModToSetting{kModToValue, 0, 0, 1};
+
+// The stored value under "Settings", or the setting's default when it is missing or unreadable.
+DWORD ReadSetting(const SettingInfo& setting);
+// Whether the stored value is not 0 (the on/off settings).
+inline bool ReadSettingFlag(const SettingInfo& setting) { return ReadSetting(setting) != 0; }
+// Stores the value as it is (callers clamp first where the user typed it); false when the write fails.
+bool WriteSetting(const SettingInfo& setting, DWORD value);
+// value held to the setting's range.
+inline DWORD ClampSetting(const SettingInfo& setting, DWORD value) {
+    return value < setting.minimum ? setting.minimum : value > setting.maximum ? setting.maximum : value;
+}
 
 // Opens (creating where missing) Software\Orvanta\Quillon\<subKey> under HKEY_CURRENT_USER with read,
 // create-subkey and set-value access. Empty on failure.

@@ -239,7 +239,7 @@ double TimeSearch(const Mode& m, HWND view, size_t& results) {
         std::printf("mode=%s: search string refused\n", m.name);
         return 0;
     }
-    WriteSettingDword(kSettingsSubKey, kStopSearchOnLimit, m.mode == SM_ALL_ITEMS ? 0 : 1);
+    WriteSetting(kStopSearchOnLimitSetting, m.mode == SM_ALL_ITEMS ? 0 : 1);
 
     double start = Now();
     engine.Start();
@@ -366,7 +366,7 @@ int wmain(int argc, wchar_t** argv) {
         {"integer", SM_INTEGER, L"40009"},
         {"all", SM_ALL_ITEMS, L""},
     };
-    const DWORD stopOnLimit = ReadSettingDword(kSettingsSubKey, kStopSearchOnLimit, 1);
+    const DWORD stopOnLimit = ReadSetting(kStopSearchOnLimitSetting);
 
     bool searchFirst = false;
     for (const Mode& m : modes) {
@@ -384,7 +384,7 @@ int wmain(int argc, wchar_t** argv) {
     PrintTiming("delivery ", modes[std::size(modes) - 1].name, TimePair(modes[std::size(modes) - 1], view, false));
     DestroyWindow(view);
     MsgQueueClose();
-    WriteSettingDword(kSettingsSubKey, kStopSearchOnLimit, stopOnLimit);
+    WriteSetting(kStopSearchOnLimitSetting, stopOnLimit);
 
     BenchMatchers(modes, std::size(modes));
     if (!keep) {

@@ -65,10 +65,10 @@ bool CKeldraThread::CopyResult(size_t index, SearchResult& out) {
 
 void CKeldraThread::ReadResultLimit() {
     stopLimit = 0;
-    if (ReadSettingDword(kSettingsSubKey, kStopSearchOnLimit, 1) != 0) {
-        stopLimit = ReadSettingDword(kSettingsSubKey, kStopLimit, 10000);
-        if (stopLimit > 0 && stopLimit < 100) {
-            stopLimit = 100;
+    if (ReadSettingFlag(kStopSearchOnLimitSetting)) {
+        stopLimit = ReadSetting(kStopLimitSetting);
+        if (stopLimit > 0) {
+            stopLimit = ClampSetting(kStopLimitSetting, stopLimit);
         }
     }
 }
@@ -86,7 +86,7 @@ DWORD CKeldraThread::Run() {
     ReadResultLimit();
     InterlockedExchange(&keysSearched, 0);
     // The worker owns this bit: it follows the setting at every start, whatever an earlier search left.
-    if (ReadSettingDword(kSettingsSubKey, kUnicodeBinarySearch, 1) != 0) {
+    if (ReadSettingFlag(kUnicodeBinarySearchSetting)) {
         options |= SO_UNICODE_BINARY;
     } else {
         options &= ~SO_UNICODE_BINARY;

@@ -3,22 +3,26 @@
 #include "engine/search_types.h"
 #include "base/settings.h"
 
+// The table's defaults are the engine's own values.
+static_assert(kModeSetting.defaultValue == SM_FIND_STRING);
+static_assert(kOptionsSetting.defaultValue == SO_LOOK_AT_MASK);
+
 FormState ReadFormState() {
     FormState state = {};
-    state.mode = ReadSettingDword(kSettingsSubKey, kModeValue, SM_FIND_STRING);
-    state.options = ReadSettingDword(kSettingsSubKey, kOptionsValue, SO_LOOK_AT_MASK);
-    state.types = ReadSettingDword(kSettingsSubKey, kTypesValue, 0xFFFFFFFF);
-    state.excludeKeys = ReadSettingDword(kSettingsSubKey, kExcludeKeysValue, 0) != 0;
-    state.modifiedFrom = ReadSettingDword(kSettingsSubKey, kModFromValue, 0) != 0;
-    state.modifiedTo = ReadSettingDword(kSettingsSubKey, kModToValue, 0) != 0;
+    state.mode = ReadSetting(kModeSetting);
+    state.options = ReadSetting(kOptionsSetting);
+    state.types = ReadSetting(kTypesSetting);
+    state.excludeKeys = ReadSettingFlag(kExcludeKeysSetting);
+    state.modifiedFrom = ReadSettingFlag(kModFromSetting);
+    state.modifiedTo = ReadSettingFlag(kModToSetting);
     return state;
 }
 
 void WriteFormState(const FormState& state) {
-    WriteSettingDword(kSettingsSubKey, kModeValue, state.mode);
-    WriteSettingDword(kSettingsSubKey, kOptionsValue, state.options);
-    WriteSettingDword(kSettingsSubKey, kTypesValue, state.types);
-    WriteSettingDword(kSettingsSubKey, kExcludeKeysValue, state.excludeKeys ? 1 : 0);
-    WriteSettingDword(kSettingsSubKey, kModFromValue, state.modifiedFrom ? 1 : 0);
-    WriteSettingDword(kSettingsSubKey, kModToValue, state.modifiedTo ? 1 : 0);
+    WriteSetting(kModeSetting, state.mode);
+    WriteSetting(kOptionsSetting, state.options);
+    WriteSetting(kTypesSetting, state.types);
+    WriteSetting(kExcludeKeysSetting, state.excludeKeys ? 1 : 0);
+    WriteSetting(kModFromSetting, state.modifiedFrom ? 1 : 0);
+    WriteSetting(kModToSetting, state.modifiedTo ? 1 : 0);
 }

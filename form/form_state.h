@@ -2,14 +2,9 @@
 // look-at and type choices of the options tree and the three check boxes of the form. Main thread only.
 #pragma once
 
-#include <windows.h>
+#include "base/settings.h"
 
-inline constexpr const wchar_t* kModeValue = L"Mode";
-inline constexpr const wchar_t* kOptionsValue = L"Options";
-inline constexpr const wchar_t* kTypesValue = L"Types";
-inline constexpr const wchar_t* kExcludeKeysValue = L"Excludekeys";
-inline constexpr const wchar_t* kModFromValue = L"ModFrom";
-inline constexpr const wchar_t* kModToValue = L"ModTo";
+#include <windows.h>
 
 struct FormState {
     DWORD mode;

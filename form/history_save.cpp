@@ -4,7 +4,7 @@
 #include "base/settings.h"
 
 void SaveHistories(const CMruComboCtrl& searchText, const CMruComboCtrl& lookIn, const CMruComboCtrl& exclude) {
-    if (ReadSettingDword(kSettingsSubKey, kClearSearchHistory, 0) != 0) {
+    if (ReadSettingFlag(kClearSearchHistorySetting)) {
         DeleteHistory(kHistorySubKey);
     } else {
         searchText.WriteHistory(kHistorySubKey);

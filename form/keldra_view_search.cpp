@@ -118,7 +118,7 @@ bool CKeldraWTLView::SearchFromForm() {
         }
     }
     m_search.excludeKeys.push_back(HistoryExclusion());
-    m_search.keyTreeOn = ReadSettingDword(kSettingsSubKey, kKeyTree, 1) != 0;
+    m_search.keyTreeOn = ReadSettingFlag(kKeyTreeSetting);
 
     const DWORD mode = CurrentMode();
     m_search.options = OptionsForMode(mode, m_options.ReadLookAt(true));
@@ -252,7 +252,7 @@ void CKeldraWTLView::OnSearchFinished() {
         return; // closed while the listing let messages through
     }
 
-    if (ReadSettingDword(kSettingsSubKey, kKeyTree, 1) != 0) {
+    if (ReadSettingFlag(kKeyTreeSetting)) {
         SetPaneText(ID_DEFAULT_PANE, L"Populating tree");
         FillKeyBrowser();
     }

@@ -76,7 +76,7 @@ void CHTMLListCtrl::LoadListFont() {
 }
 
 void CHTMLListCtrl::ReadLineNumbers() {
-    lineNumbers_ = ReadSettingDword(kSettingsSubKey, kLineNumbers, 1) != 0 ? TRUE : FALSE;
+    lineNumbers_ = ReadSettingFlag(kLineNumbersSetting) ? TRUE : FALSE;
 }
 
 RowLook CHTMLListCtrl::CurrentLook() const {

@@ -89,7 +89,7 @@ LRESULT CMainFrame::OnCreate() {
     m_accelerators = ::LoadAcceleratorsW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDR_MAINFRAME));
     UIAddMenu(m_menu);
 
-    const bool ribbonWanted = ReadSettingDword(kSettingsSubKey, kRibbon, 1) != 0;
+    const bool ribbonWanted = ReadSettingFlag(kRibbonSetting);
     if (RibbonAvailable() && m_menu) {
         // The ribbon asks for the states of all menu commands, not only those the frame changes.
         RegisterMenuCommands(*this, m_menu);

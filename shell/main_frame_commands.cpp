@@ -58,12 +58,12 @@ BOOL CMainFrame::ForwardCommandToView(WPARAM wParam, LPARAM lParam, LRESULT& lRe
 
 void CMainFrame::OnToggleKeyBrowser() {
     const bool show = m_splitter.GetSinglePaneMode() != SPLIT_PANE_NONE;
-    if (show && ReadSettingDword(kSettingsSubKey, kKeyTree, 1) == 0) {
+    if (show && !ReadSettingFlag(kKeyTreeSetting)) {
         // The pane opens either way; the answer only decides whether it will be filled after searches.
         const std::wstring question = LoadResourceString(IDS_KEY_BROWSER_DISABLED);
         const std::wstring caption = LoadResourceString(IDS_KEY_BROWSER);
         if (::MessageBoxW(m_hWnd, question.c_str(), caption.c_str(), MB_YESNO | MB_ICONQUESTION) == IDYES) {
-            WriteSettingDword(kSettingsSubKey, kKeyTree, 1);
+            WriteSetting(kKeyTreeSetting, 1);
         }
     }
     ShowKeyBrowser(show);
@@ -165,7 +165,7 @@ void CMainFrame::OnPreferences() {
         UISetCheck(ID_VIEW_RIBBON, m_ribbon.IsShown());
     }
     // Stored whether or not the framework exists: without it the box was unchecked, so 0 is stored.
-    WriteSettingDword(kSettingsSubKey, kRibbon, dialog.RibbonChoice() ? 1 : 0);
+    WriteSetting(kRibbonSetting, dialog.RibbonChoice() ? 1 : 0);
 }
 
 void CMainFrame::ReloadListFont() {
@@ -199,7 +199,7 @@ void CMainFrame::OnScanStatus(WPARAM status) {
         if (m_taskbar) {
             m_taskbar->SetProgressState(m_hWnd, TBPF_NOPROGRESS);
         }
-        if (ReadSettingDword(kSettingsSubKey, kKeyTree, 1) != 0 && m_view.ListedCount() > 0) {
+        if (ReadSettingFlag(kKeyTreeSetting) && m_view.ListedCount() > 0) {
             ShowKeyBrowser(true);
         }
         ::FlashWindow(m_hWnd, FALSE);

@@ -55,23 +55,22 @@ long long ParseSignedNumber(std::wstring_view text) {
 
 PreferenceValues ReadPreferences() {
     PreferenceValues values;
-    values.stopLimit = ReadSettingDword(kSettingsSubKey, kStopLimit, 10000);
-    values.stopOnLimit = ReadSettingDword(kSettingsSubKey, kStopSearchOnLimit, 1) != 0;
-    values.unicodeBinarySearch = ReadSettingDword(kSettingsSubKey, kUnicodeBinarySearch, 1) != 0;
-    values.keyTree = ReadSettingDword(kSettingsSubKey, kKeyTree, 1) != 0;
-    values.lineNumbers = ReadSettingDword(kSettingsSubKey, kLineNumbers, 1) != 0;
-    values.clearSearchHistory = ReadSettingDword(kSettingsSubKey, kClearSearchHistory, 0) != 0;
+    values.stopLimit = ReadSetting(kStopLimitSetting);
+    values.stopOnLimit = ReadSettingFlag(kStopSearchOnLimitSetting);
+    values.unicodeBinarySearch = ReadSettingFlag(kUnicodeBinarySearchSetting);
+    values.keyTree = ReadSettingFlag(kKeyTreeSetting);
+    values.lineNumbers = ReadSettingFlag(kLineNumbersSetting);
+    values.clearSearchHistory = ReadSettingFlag(kClearSearchHistorySetting);
     return values;
 }
 
 void WritePreferences(const PreferenceValues& values) {
-    WriteSettingDword(kSettingsSubKey, kStopSearchOnLimit, Flag(values.stopOnLimit));
-    WriteSettingDword(kSettingsSubKey, kStopLimit,
-                      values.stopLimit < kMinimumStopLimit ? kMinimumStopLimit : values.stopLimit);
-    WriteSettingDword(kSettingsSubKey, kUnicodeBinarySearch, Flag(values.unicodeBinarySearch));
-    WriteSettingDword(kSettingsSubKey, kKeyTree, Flag(values.keyTree));
-    WriteSettingDword(kSettingsSubKey, kLineNumbers, Flag(values.lineNumbers));
-    WriteSettingDword(kSettingsSubKey, kClearSearchHistory, Flag(values.clearSearchHistory));
+    WriteSetting(kStopSearchOnLimitSetting, Flag(values.stopOnLimit));
+    WriteSetting(kStopLimitSetting, ClampSetting(kStopLimitSetting, values.stopLimit));
+    WriteSetting(kUnicodeBinarySearchSetting, Flag(values.unicodeBinarySearch));
+    WriteSetting(kKeyTreeSetting, Flag(values.keyTree));
+    WriteSetting(kLineNumbersSetting, Flag(values.lineNumbers));
+    WriteSetting(kClearSearchHistorySetting, Flag(values.clearSearchHistory));
 }
 
 DWORD StopLimitFromText(std::wstring_view text) {

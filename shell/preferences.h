@@ -4,16 +4,18 @@
 // Threads: main thread (each call opens and closes its own keys).
 #pragma once
 
+#include "base/settings.h"
+
 #include <windows.h>
 
 #include <string_view>
 
 // The smallest result limit that is ever stored.
-inline constexpr DWORD kMinimumStopLimit = 100;
+inline constexpr DWORD kMinimumStopLimit = kStopLimitSetting.minimum;
 
 struct PreferenceValues {
     bool stopOnLimit = true;
-    DWORD stopLimit = 10000;
+    DWORD stopLimit = kStopLimitSetting.defaultValue;
     bool unicodeBinarySearch = true;
     bool keyTree = true;
     bool lineNumbers = true;
