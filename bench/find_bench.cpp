@@ -8,7 +8,7 @@
 #include "bench/bench_tree.h"
 #include "engine/registry_api.h"
 #include "find/find_program.h"
-#include "shell/win_handles.h"
+#include "base/win_handles.h"
 
 #include <windows.h>
 

@@ -11,8 +11,8 @@
 #include "engine/search_request.h"
 #include "engine/search_types.h"
 #include "engine/thread_helpers.h"
-#include "shell/log_file.h"
-#include "shell/win_handles.h"
+#include "base/log_file.h"
+#include "base/win_handles.h"
 
 #include <cstdint>
 #include <map>

@@ -1,7 +1,5 @@
 #include "engine/registry_api.h"
 
-#include "shell/win_handles.h"
-
 #include <atomic>
 #include <cstdlib>
 
@@ -39,11 +37,4 @@ const RegistryApi kDelayedRegistry = {
 const RegistryApi& DelayedRegistry(DWORD milliseconds) {
     registryDelayMs.store(milliseconds);
     return kDelayedRegistry;
-}
-
-void ApiKey::Reset() {
-    if (key_ && !KeyHandle::IsPredefined(key_)) {
-        api_.closeKey(key_);
-    }
-    key_ = nullptr;
 }

@@ -1,7 +1,7 @@
 #include "engine/search_request.h"
 
 #include "engine/matchers.h"
-#include "shell/settings.h"
+#include "base/settings.h"
 
 #include <cwchar>
 

@@ -3,7 +3,7 @@
 #include "engine/key_paths.h"
 #include "engine/result_markup.h"
 #include "find/system_text.h"
-#include "shell/win_handles.h"
+#include "base/win_handles.h"
 
 #include <cwchar>
 #include <cwctype>

@@ -7,7 +7,7 @@
 #include "results/reg_export.h"
 #include "results/reg_export_entries.h"
 #include "results/text_file_writer.h"
-#include "shell/win_handles.h"
+#include "base/win_handles.h"
 
 #include <new>
 

@@ -8,8 +8,8 @@
 #include "engine/keldra_thread.h"
 #include "engine/registry_api.h"
 #include "engine/search_request.h"
-#include "shell/log_file.h"
-#include "shell/win_handles.h"
+#include "base/log_file.h"
+#include "base/win_handles.h"
 
 #include <functional>
 #include <memory>

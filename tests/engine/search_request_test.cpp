@@ -2,7 +2,7 @@
 // request holds. The search view and the console program both rely on these answers.
 #include "engine/keldra_thread.h"
 #include "engine/search_request.h"
-#include "shell/settings.h"
+#include "base/settings.h"
 
 #include <gtest/gtest.h>
 

@@ -3,7 +3,7 @@
 #include "tests/find/find_fixture.h"
 
 #include "find/system_text.h"
-#include "shell/win_handles.h"
+#include "base/win_handles.h"
 
 #include <gtest/gtest.h>
 
