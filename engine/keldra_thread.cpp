@@ -3,11 +3,15 @@
 #include "engine/matchers.h"
 #include "base/settings.h"
 
+#include <cstdarg>
+#include <cwchar>
 #include <new>
 
 namespace {
 
-bool ModeNeedsPattern(DWORD mode) { return mode != SM_ALL_ITEMS && mode != SM_INTEGER; }
+bool ModeNeedsPattern(DWORD mode) {
+    return mode != SM_ALL_ITEMS && mode != SM_INTEGER;
+}
 
 std::wstring Widen(const char* text) {
     std::wstring wide;
@@ -21,7 +25,9 @@ std::wstring Widen(const char* text) {
 
 // The regular-expression search recurses once per character of the candidate; the reservation is address
 // space only, pages are committed as the stack grows.
-CKeldraThread::CKeldraThread() : matcher_(std::make_unique<SearchMatcher>()) { m_stackReserve = kRegexStackReserve; }
+CKeldraThread::CKeldraThread() : matcher_(std::make_unique<SearchMatcher>()) {
+    m_stackReserve = kRegexStackReserve;
+}
 
 CKeldraThread::~CKeldraThread() {
     // The worker runs on this object's members: end it before they are destroyed.
@@ -35,7 +41,9 @@ bool CKeldraThread::SetLookIn(const std::wstring& lookInText, const std::wstring
     return ParseKeyList(lookInText, lookIn);
 }
 
-bool CKeldraThread::SetExcludeKeys(const std::wstring& excludeText) { return ParseKeyList(excludeText, excludeKeys); }
+bool CKeldraThread::SetExcludeKeys(const std::wstring& excludeText) {
+    return ParseKeyList(excludeText, excludeKeys);
+}
 
 bool CKeldraThread::SetSearchString(const std::wstring& text, DWORD searchMode) {
     std::vector<std::wstring> prepared;
@@ -47,6 +55,27 @@ bool CKeldraThread::SetSearchString(const std::wstring& text, DWORD searchMode) 
     patterns = std::move(prepared);
     integerValue = number;
     return matcher_->Configure(mode, patterns.empty() ? std::wstring() : patterns.front(), integerValue, options);
+}
+
+void CKeldraThread::ApplyRequest(const SearchRequest& request) {
+    remoteComputer = request.remoteComputer;
+    lookIn = request.lookIn;
+    excludeKeys = request.excludeKeys;
+    keyTreeOn = request.keyTreeOn;
+    mode = request.mode;
+    options = request.options;
+    typeMask = request.typeMask;
+    patterns = request.patterns;
+    integerValue = request.integerValue;
+    modifiedAfterOn = request.modifiedAfterOn;
+    modifiedBeforeOn = request.modifiedBeforeOn;
+    modifiedAfter = request.modifiedAfter;
+    modifiedBefore = request.modifiedBefore;
+    lengthFilterOn = request.lengthFilterOn;
+    minLength = request.minLength;
+    maxLength = request.maxLength;
+    resultLimit = request.resultLimit;
+    matcher_->Configure(mode, patterns.empty() ? std::wstring() : patterns.front(), integerValue, options);
 }
 
 size_t CKeldraThread::ResultCount() {
@@ -64,6 +93,10 @@ bool CKeldraThread::CopyResult(size_t index, SearchResult& out) {
 }
 
 void CKeldraThread::ReadResultLimit() {
+    if (resultLimit) {
+        stopLimit = *resultLimit;
+        return;
+    }
     stopLimit = 0;
     if (ReadSettingFlag(kStopSearchOnLimitSetting)) {
         stopLimit = ReadSetting(kStopLimitSetting);
@@ -71,6 +104,19 @@ void CKeldraThread::ReadResultLimit() {
             stopLimit = ClampSetting(kStopLimitSetting, stopLimit);
         }
     }
+}
+
+void CKeldraThread::LogFailure(const wchar_t* format, ...) {
+    ++failuresLogged;
+    wchar_t line[kLogLineCapacity];
+    va_list arguments;
+    va_start(arguments, format);
+    // A line that does not fit is reported as an error; keep what was formatted, cut at the end.
+    if (std::vswprintf(line, kLogLineCapacity, format, arguments) < 0) {
+        line[kLogLineCapacity - 1] = L'\0';
+    }
+    va_end(arguments);
+    (sharedLog ? *sharedLog : searchLog).LogWriteLine(line);
 }
 
 void CKeldraThread::PostToView(WPARAM code) {
@@ -81,7 +127,11 @@ void CKeldraThread::PostToView(WPARAM code) {
 
 DWORD CKeldraThread::Run() {
     keyTree.clear();
-    searchLog.OpenLogFile(kSearchLogName);
+    failuresLogged = 0;
+    connectError = ERROR_SUCCESS;
+    if (!sharedLog) {
+        searchLog.OpenLogFile(kSearchLogName);
+    }
     PostToView(SN_STARTED);
     ReadResultLimit();
     InterlockedExchange(&keysSearched, 0);
@@ -99,8 +149,7 @@ DWORD CKeldraThread::Run() {
     // Compiled again only if the request changed since SetSearchString (the case option, for one). A text
     // mode without a prepared pattern matches nothing.
     const bool usable = !patterns.empty() || !ModeNeedsPattern(mode);
-    matcher_->Configure(usable ? mode : 0, patterns.empty() ? std::wstring() : patterns.front(), integerValue,
-                       options);
+    matcher_->Configure(usable ? mode : 0, patterns.empty() ? std::wstring() : patterns.front(), integerValue, options);
     try {
         for (const KeyLocation& entry : lookIn) {
             walkPath_ = entry.subKeyText;
@@ -110,9 +159,9 @@ DWORD CKeldraThread::Run() {
             SearchKey(entry.root, entry.subKey, entry);
         }
     } catch (const std::bad_alloc&) {
-        searchLog.LogPrintf(L"Memory allocation error %ls", walkPath_.c_str());
+        LogFailure(L"Memory allocation error %ls", walkPath_.c_str());
     } catch (const std::exception& error) {
-        searchLog.LogPrintf(L"Search error %ls: %ls", Widen(error.what()).c_str(), walkPath_.c_str());
+        LogFailure(L"Search error %ls: %ls", Widen(error.what()).c_str(), walkPath_.c_str());
     }
     PostToView(SN_FINISHED);
     searchLog.CloseLogFile();

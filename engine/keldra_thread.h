@@ -8,6 +8,7 @@
 
 #include "engine/key_paths.h"
 #include "engine/registry_api.h"
+#include "engine/search_request.h"
 #include "engine/search_types.h"
 #include "engine/thread_helpers.h"
 #include "base/log_file.h"
@@ -16,6 +17,7 @@
 #include <cstdint>
 #include <map>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -34,6 +36,8 @@ public:
     // options. False when the text gives no usable pattern: empty, or an invalid regular expression. Options
     // changed afterwards are still honoured: the worker recompiles at its start if the case rule changed.
     bool SetSearchString(const std::wstring& text, DWORD searchMode);
+    // Writes every request member from an accepted request (see BuildSearchRequest) and prepares the matcher.
+    void ApplyRequest(const SearchRequest& request);
 
     // The worker's body; returns 0.
     DWORD Run();
@@ -58,8 +62,10 @@ public:
     std::wstring remoteComputer;
     std::vector<std::wstring> patterns;
     std::uint64_t integerValue = 0;
+    // A result limit of the caller's own (0 = none) instead of the one in the settings.
+    std::optional<DWORD> resultLimit;
 
-    // Worker-owned: the result limit read from the settings at each start (0 = none).
+    // Worker-owned: the result limit taken at each start (0 = none).
     DWORD stopLimit = 0;
 
     // Output.
@@ -71,6 +77,14 @@ public:
     DWORD dataMatches = 0;
     std::map<std::wstring, int> keyTree;
     LogFile searchLog;
+    // Where the walk writes its failures: searchLog, opened anew by each search, unless the caller hands in
+    // an open log of its own (engines searching side by side share one file; the log has its own lock).
+    LogFile* sharedLog = nullptr;
+    // Failures met by the current search, whether or not a log could be written (worker; read after it ends).
+    DWORD failuresLogged = 0;
+    // The error of the first remote connection that failed in the current search, else ERROR_SUCCESS (worker;
+    // read after it ends).
+    DWORD connectError = ERROR_SUCCESS;
 
     // The registry functions the walk calls; tests put in failures through their own table.
     const RegistryApi* registry = &kAdvapiRegistry;
@@ -84,6 +98,8 @@ private:
     struct WalkLevel;
 
     void ReadResultLimit();
+    // One line in the search log (wide strings are "%ls"), counted in failuresLogged.
+    void LogFailure(const wchar_t* format, ...);
     void PostToView(WPARAM code);
 
     // The walk (worker only). walkPath_ holds the path below the root of the key being handled.

@@ -24,6 +24,10 @@ struct RegistryApi {
 // advapi32 and the C runtime heap.
 extern const RegistryApi kAdvapiRegistry;
 
+// For benchmarks: kAdvapiRegistry with a pause of the given milliseconds before every registry call, the way
+// each call over a remote registry waits on the network. The pause is one setting for the whole process.
+const RegistryApi& DelayedRegistry(DWORD milliseconds);
+
 // An open key that is closed through the table; predefined roots are never closed.
 struct ApiKeyTraits {
     using Handle = HKEY;

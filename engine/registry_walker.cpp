@@ -86,7 +86,7 @@ void CKeldraThread::SearchKey(HKEY parent, const std::wstring& subKey, const Key
             continue;
         }
         if (error != ERROR_SUCCESS) {
-            searchLog.LogPrintf(L"RegEnumKeyEx error %lu: %ls", static_cast<unsigned long>(error), walkPath_.c_str());
+            LogFailure(L"RegEnumKeyEx error %lu: %ls", static_cast<unsigned long>(error), walkPath_.c_str());
             level.done = !EnumerationGoesOn(error, level.failuresInARow) || IsStopSet();
             continue;
         }
@@ -126,6 +126,9 @@ bool CKeldraThread::EnterKey(HKEY parent, const wchar_t* subKey, const KeyLocati
     LONG error = ERROR_SUCCESS;
     if (isTop && !remoteComputer.empty()) {
         error = registry->connectRegistry(remoteComputer.c_str(), entry.root, &opened);
+        if (error != ERROR_SUCCESS && connectError == ERROR_SUCCESS) {
+            connectError = static_cast<DWORD>(error);
+        }
         if (error == ERROR_SUCCESS) {
             connection.Attach(opened);
             opened = nullptr;
@@ -137,7 +140,7 @@ bool CKeldraThread::EnterKey(HKEY parent, const wchar_t* subKey, const KeyLocati
         error = registry->openKeyEx(parent, subKey, 0, KEY_READ, &opened);
     }
     if (error != ERROR_SUCCESS) {
-        searchLog.LogPrintf(L"Unable to open key:%ls", walkPath_.c_str());
+        LogFailure(L"Unable to open key:%ls", walkPath_.c_str());
         return false;
     }
     key.Attach(opened);
@@ -154,7 +157,7 @@ void CKeldraThread::SearchValues(HKEY key, const KeyLocation& entry) {
     LONG error = registry->queryInfoKey(key, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
                                         &longest, nullptr, &written);
     if (error != ERROR_SUCCESS) {
-        searchLog.LogPrintf(L"RegQueryInfoKey error %lu: %ls", static_cast<unsigned long>(error), walkPath_.c_str());
+        LogFailure(L"RegQueryInfoKey error %lu: %ls", static_cast<unsigned long>(error), walkPath_.c_str());
         return;
     }
     if (!InDateRange(written)) {
@@ -162,7 +165,7 @@ void CKeldraThread::SearchValues(HKEY key, const KeyLocation& entry) {
     }
     DataBlock data(*registry, static_cast<size_t>(longest) + 2);
     if (!data.Get()) {
-        searchLog.LogPrintf(L"Memory allocation error %ls", walkPath_.c_str());
+        LogFailure(L"Memory allocation error %ls", walkPath_.c_str());
         return;
     }
     wchar_t name[kNameCapacity];
@@ -177,7 +180,7 @@ void CKeldraThread::SearchValues(HKEY key, const KeyLocation& entry) {
             break;
         }
         if (error != ERROR_SUCCESS) {
-            searchLog.LogPrintf(L"RegEnumValue error %lu: %ls", static_cast<unsigned long>(error), walkPath_.c_str());
+            LogFailure(L"RegEnumValue error %lu: %ls", static_cast<unsigned long>(error), walkPath_.c_str());
             if (!EnumerationGoesOn(error, failuresInARow)) {
                 break;
             }
@@ -195,8 +198,7 @@ void CKeldraThread::SearchValues(HKEY key, const KeyLocation& entry) {
         ValueVerdict verdict =
             EvaluateValue(*matcher_, options, valueName, type, data.Get(), size, hexScratch_, record);
         if (verdict.dataTooLong) {
-            searchLog.LogPrintf(L"Value data too long for a regular expression search: %ls\\%ls", walkPath_.c_str(),
-                                name);
+            LogFailure(L"Value data too long for a regular expression search: %ls\\%ls", walkPath_.c_str(), name);
         }
         if (!verdict.nameMatched && !verdict.dataMatched) {
             continue;

@@ -154,7 +154,7 @@ private:
 
     // The search (keldra_view_search.cpp).
     void OnSearchButton();
-    void FillTimes();
+    SearchFormValues GatherFormValues();
     void OnSearchNotify(WPARAM kind, LPARAM lParam);
     void OnSearchStarted();
     void OnSearchResult(size_t index);

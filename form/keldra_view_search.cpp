@@ -9,6 +9,7 @@
 #include "winlib/status_bar.h"
 
 #include <algorithm>
+#include <optional>
 #include <vector>
 
 namespace {
@@ -17,29 +18,19 @@ constexpr UINT kTotalsPeriodMs = 1000;
 constexpr int kButtonTextChars = 99;
 constexpr int kSearchTextChars = 259;
 
-// Every search leaves out the key that holds the search-text history, so it never reports its own history.
-KeyLocation HistoryExclusion() {
-    KeyLocation entry;
-    entry.root = HKEY_CURRENT_USER;
-    entry.subKey = std::wstring(kProgramKeyPath) + L"\\" + kHistorySubKey;
-    entry.subKeyText = entry.subKey;
-    entry.rootName = RootKeyName(HKEY_CURRENT_USER);
-    return entry;
-}
-
-// The picked date with the picked time of day, as a FILETIME taken unchanged (no time-zone conversion).
-bool PickedTime(HWND datePicker, HWND timePicker, FILETIME& out) {
+// The picked date with the picked time of day; none when a picker cannot give its value.
+std::optional<SYSTEMTIME> PickedTime(HWND datePicker, HWND timePicker) {
     SYSTEMTIME date = {};
     SYSTEMTIME time = {};
     if (DateTime_GetSystemtime(datePicker, &date) != GDT_VALID ||
         DateTime_GetSystemtime(timePicker, &time) != GDT_VALID) {
-        return false;
+        return std::nullopt;
     }
     date.wHour = time.wHour;
     date.wMinute = time.wMinute;
     date.wSecond = time.wSecond;
     date.wMilliseconds = 0;
-    return ::SystemTimeToFileTime(&date, &out) != FALSE;
+    return date;
 }
 
 } // namespace
@@ -73,81 +64,75 @@ bool CKeldraWTLView::SearchFromForm() {
     m_search.Stop();
     m_search.notifyWindow = m_hWnd;
 
-    // The list still shows the last search's results, and the frame and the result actions tell by lookIn and
-    // remoteComputer where they came from (a remote row must never be deleted from this computer's registry).
-    // A refused request puts them back.
-    const std::vector<KeyLocation> shownLookIn = m_search.lookIn;
-    const std::wstring shownComputer = m_search.remoteComputer;
-    auto refuse = [&] {
-        m_search.lookIn = shownLookIn;
-        m_search.remoteComputer = shownComputer;
-        return false;
-    };
-
-    const std::wstring lookIn = ControlText(IDC_LOOKIN);
-    std::wstring computer;
-    if (!m_options.IsLocal()) {
-        computer = TrimComputerName(m_options.ComputerText());
-        if (computer.empty()) {
-            ShowMessage(L"Please enter a remote computer name.");
-            m_options.SelectComputer();
-            return refuse();
-        }
-        if (NamesLocalOnlyHive(lookIn)) {
-            ShowMessage(L"Only 'HKEY_LOCAL_MACHINE' and 'HKEY_USERS' are supported for remote registry search.");
-            return refuse();
-        }
-    }
-    if (!m_search.SetLookIn(lookIn, computer)) {
-        // A remote look-in text that names nothing usable is refused silently.
-        if (computer.empty()) {
-            ShowMessage(L"Error in the Look-In text.");
-        }
-        return refuse();
-    }
-
-    const std::wstring exclude = ControlText(IDC_EXCLUDE);
-    m_lookIn.AddToHistory();
-    m_search.excludeKeys.clear();
-    if (IsDlgButtonChecked(IDC_EXCLUDE_CHECK) == BST_CHECKED) {
-        m_search.SetExcludeKeys(exclude);
+    const SearchFormValues values = GatherFormValues();
+    const RequestOutcome outcome = BuildSearchRequest(values);
+    const RequestField reached = outcome.Accepted() ? RequestField::SearchText : outcome.refusal.field;
+    // Once the look-in text is accepted, the histories take the texts and the options tree shows what the
+    // request reads, even when the search text is then refused.
+    if (reached == RequestField::SearchText) {
+        m_lookIn.AddToHistory();
         // The exclude list is sorted, so a refill shows its alphabetically first entry; the field keeps what
         // this search excluded, so that the next search excludes the same keys.
-        if (m_exclude.AddToHistory()) {
-            SetDlgItemText(IDC_EXCLUDE, exclude.c_str());
+        if (values.excludeOn && m_exclude.AddToHistory()) {
+            SetDlgItemText(IDC_EXCLUDE, values.exclude.c_str());
         }
+        m_options.ReadLookAt(true);
+        m_options.ReadTypeMask(true);
+        UpdateOptionStates();
     }
-    m_search.excludeKeys.push_back(HistoryExclusion());
-    m_search.keyTreeOn = ReadSettingFlag(kKeyTreeSetting);
-
-    const DWORD mode = CurrentMode();
-    m_search.options = OptionsForMode(mode, m_options.ReadLookAt(true));
-    m_search.typeMask = TypeMaskForMode(mode, m_options.ReadTypeMask(true));
-    // Reading may have checked the look-at items or chosen "All Types".
-    UpdateOptionStates();
-
-    const std::wstring text = CWindow(GetDlgItem(IDC_SEARCH_TEXT)).GetWindowText(kSearchTextChars);
-    if (!m_search.SetSearchString(text, mode)) {
-        ShowMessage(L"Empty or invalid search string");
-        return refuse();
+    if (!outcome.Accepted()) {
+        // A remote look-in text that names nothing usable is refused silently.
+        if (!(outcome.refusal.field == RequestField::LookIn && values.remote)) {
+            ShowMessage(outcome.refusal.message.c_str());
+        }
+        if (outcome.refusal.field == RequestField::Computer) {
+            m_options.SelectComputer();
+        }
+        return false;
     }
     m_searchText.AddToHistory();
 
-    FillTimes();
-    m_search.lengthFilterOn = m_options.LengthFilterOn() ? TRUE : FALSE;
-    const LengthRange range =
-        m_search.lengthFilterOn ? MakeLengthRange(m_options.LengthFrom(), m_options.LengthTo()) : LengthRange{0, 0};
-    m_search.minLength = range.minLength;
-    m_search.maxLength = range.maxLength;
-    return m_search.Start() || refuse();
+    // The list still shows the last search's results, and the frame and the result actions tell by lookIn and
+    // remoteComputer where they came from (a remote row must never be deleted from this computer's registry):
+    // a worker that cannot start puts them back.
+    const std::vector<KeyLocation> shownLookIn = m_search.lookIn;
+    const std::wstring shownComputer = m_search.remoteComputer;
+    m_search.ApplyRequest(*outcome.request);
+    if (m_search.Start()) {
+        return true;
+    }
+    m_search.lookIn = shownLookIn;
+    m_search.remoteComputer = shownComputer;
+    return false;
 }
 
-void CKeldraWTLView::FillTimes() {
-    // A picker that cannot give its time leaves its bound off rather than searching with a stale one.
-    m_search.modifiedAfterOn = IsDlgButtonChecked(IDC_MODIFIED_FROM) == BST_CHECKED &&
-                               PickedTime(GetDlgItem(IDC_FROM_DATE), GetDlgItem(IDC_FROM_TIME), m_search.modifiedAfter);
-    m_search.modifiedBeforeOn = IsDlgButtonChecked(IDC_MODIFIED_TO) == BST_CHECKED &&
-                                PickedTime(GetDlgItem(IDC_TO_DATE), GetDlgItem(IDC_TO_TIME), m_search.modifiedBefore);
+SearchFormValues CKeldraWTLView::GatherFormValues() {
+    SearchFormValues values;
+    values.searchText = CWindow(GetDlgItem(IDC_SEARCH_TEXT)).GetWindowText(kSearchTextChars);
+    values.mode = CurrentMode();
+    values.lookIn = ControlText(IDC_LOOKIN);
+    values.remote = !m_options.IsLocal();
+    if (values.remote) {
+        values.computer = m_options.ComputerText();
+    }
+    values.excludeOn = IsDlgButtonChecked(IDC_EXCLUDE_CHECK) == BST_CHECKED;
+    values.exclude = ControlText(IDC_EXCLUDE);
+    // Read without filling in: the tree is filled in only once the look-in text has been accepted.
+    values.options = m_options.ReadLookAt(false);
+    values.typeMask = m_options.ReadTypeMask(false);
+    if (IsDlgButtonChecked(IDC_MODIFIED_FROM) == BST_CHECKED) {
+        values.modifiedAfter = PickedTime(GetDlgItem(IDC_FROM_DATE), GetDlgItem(IDC_FROM_TIME));
+    }
+    if (IsDlgButtonChecked(IDC_MODIFIED_TO) == BST_CHECKED) {
+        values.modifiedBefore = PickedTime(GetDlgItem(IDC_TO_DATE), GetDlgItem(IDC_TO_TIME));
+    }
+    values.lengthFilterOn = m_options.LengthFilterOn();
+    if (values.lengthFilterOn) {
+        values.lengthFrom = m_options.LengthFrom();
+        values.lengthTo = m_options.LengthTo();
+    }
+    values.keyTreeOn = ReadSettingFlag(kKeyTreeSetting);
+    return values;
 }
 
 // ---- engine notifications

@@ -22,14 +22,6 @@ constexpr std::array<SearchModeInfo, 7> kModes = {{
     {L" All items", SM_ALL_ITEMS, L"", L""},
 }};
 
-bool ContainsNoCase(const std::wstring& text, const wchar_t* upperNeedle) {
-    std::wstring upper = text;
-    for (wchar_t& c : upper) {
-        c = static_cast<wchar_t>(::towupper(c));
-    }
-    return upper.find(upperNeedle) != std::wstring::npos;
-}
-
 } // namespace
 
 std::span<const SearchModeInfo> SearchModes() {
@@ -49,46 +41,11 @@ bool ModeClearsSearchText(DWORD mode) {
     return mode == SM_INTEGER || mode == SM_ALL_ITEMS;
 }
 
-bool ModeIgnoresLookAt(DWORD mode) {
-    return mode == SM_HEX || mode == SM_ALL_ITEMS || mode == SM_INTEGER;
-}
-
 bool SearchButtonEnabled(DWORD mode, const std::wstring& searchText, const std::wstring& lookInText) {
     if (mode == SM_ALL_ITEMS) {
         return !lookInText.empty();
     }
     return !searchText.empty() && !lookInText.empty();
-}
-
-DWORD OptionsForMode(DWORD mode, DWORD options) {
-    return ModeIgnoresLookAt(mode) ? options & ~SO_LOOK_AT_MASK : options;
-}
-
-DWORD TypeMaskForMode(DWORD mode, DWORD typeMask) {
-    if (mode == SM_HEX) {
-        // Text types are searched as text, not as bytes.
-        return typeMask & ~((1u << REG_SZ) | (1u << REG_EXPAND_SZ) | (1u << REG_MULTI_SZ));
-    }
-    if (mode == SM_INTEGER) {
-        return typeMask & ((1u << REG_DWORD) | (1u << REG_QWORD));
-    }
-    return typeMask;
-}
-
-std::wstring TrimComputerName(const std::wstring& typed) {
-    return TrimChars(typed, L"\\/ ");
-}
-
-bool NamesLocalOnlyHive(const std::wstring& lookInText) {
-    return ContainsNoCase(lookInText, L"HKEY_CURRENT_USER") || ContainsNoCase(lookInText, L"HKEY_CLASSES_ROOT");
-}
-
-LengthRange MakeLengthRange(LONG from, LONG to) {
-    LengthRange range = {from > 0 ? static_cast<DWORD>(from) : 0u, to > 0 ? static_cast<DWORD>(to) : 0u};
-    if (range.maxLength != 0 && range.maxLength < range.minLength) {
-        range.maxLength = 0;
-    }
-    return range;
 }
 
 std::wstring TotalsText(DWORD keysSearched, size_t resultCount) {

@@ -2,6 +2,8 @@
 // shapes the request, the remote checks, the length range and the status texts. Pure functions.
 #pragma once
 
+#include "engine/search_request.h" // the rules a request is built by, shared with the console program
+
 #include <windows.h>
 
 #include <span>
@@ -21,30 +23,9 @@ const SearchModeInfo& SearchModeOf(DWORD mode);
 
 // Choosing these modes empties the search text (they do not search for a text, or for a number instead).
 bool ModeClearsSearchText(DWORD mode);
-// Modes that look at data by their own rules: the look-at options do not apply and the match summary is
-// empty.
-bool ModeIgnoresLookAt(DWORD mode);
 
 // Search may be pressed with a look-in text and, outside "All items", a search text.
 bool SearchButtonEnabled(DWORD mode, const std::wstring& searchText, const std::wstring& lookInText);
-
-// The look-at options and type mask a mode searches with.
-DWORD OptionsForMode(DWORD mode, DWORD options);
-DWORD TypeMaskForMode(DWORD mode, DWORD typeMask);
-
-// A remote computer name as typed, without backslashes, forward slashes and spaces around it.
-std::wstring TrimComputerName(const std::wstring& typed);
-// Remote searches reach HKEY_LOCAL_MACHINE and HKEY_USERS only: true when the look-in text names one of
-// the other two connectable hives in full (any letter case).
-bool NamesLocalOnlyHive(const std::wstring& lookInText);
-
-struct LengthRange {
-    DWORD minLength;
-    DWORD maxLength; // 0 = no upper bound
-};
-// The data-length range of a request from the tree's From and To values. Negative values (the editor takes
-// digits only, but a pasted sign is possible) count as 0; a To below a non-zero From means no upper bound.
-LengthRange MakeLengthRange(LONG from, LONG to);
 
 // "Keys Searched: %lu, Total Item(s): %lu".
 std::wstring TotalsText(DWORD keysSearched, size_t resultCount);

@@ -4,7 +4,7 @@
 #include "engine/result_markup.h"
 #include "results/text_file_writer.h"
 
-#include <iterator>
+#include <vector>
 #include <new>
 
 namespace {
@@ -63,21 +63,28 @@ ListLayout LayoutForFileName(const std::wstring& fileName) {
     return ListLayout::TabSeparated;
 }
 
-std::wstring ListSaveHeading(ListLayout layout) {
+std::wstring ListSaveHeading(ListLayout layout, bool computerColumn) {
     switch (layout) {
     case ListLayout::TextReport:
-        return kCreatedBy + std::wstring(L"Hive\nSubKey\nValue\nData\nType\n") + std::wstring(50, L'=') + L"\n";
+        return kCreatedBy + std::wstring(computerColumn ? L"Computer\n" : L"") + L"Hive\nSubKey\nValue\nData\nType\n" +
+               std::wstring(50, L'=') + L"\n";
     case ListLayout::CommaSeparated:
-        return kCreatedBy + std::wstring(L" \"Hive\",\"SubKey\",\"Value\",\"Data\",\"Type\"\n\n");
+        return kCreatedBy + std::wstring(computerColumn ? L" \"Computer\",\"Hive\"" : L" \"Hive\"") +
+               L",\"SubKey\",\"Value\",\"Data\",\"Type\"\n\n";
     case ListLayout::TabSeparated:
         break;
     }
-    return kCreatedBy + std::wstring(L" \"Hive\"\t\"SubKey\"\t\"Value\"\t\"Data\"\t\"Type\"\n\n");
+    return kCreatedBy + std::wstring(computerColumn ? L" \"Computer\"\t\"Hive\"" : L" \"Hive\"") +
+           L"\t\"SubKey\"\t\"Value\"\t\"Data\"\t\"Type\"\n\n";
 }
 
-std::wstring ListSaveRow(ListLayout layout, const SearchResult& record) {
-    const std::wstring fields[] = {RootKeyName(record.root), record.keyPath, record.valueName, record.dataText,
-                                   record.IsKey() ? kKeyType : TypeName(record.type).name};
+std::wstring ListSaveRow(ListLayout layout, const SearchResult& record, const std::wstring* computer) {
+    std::vector<std::wstring> fields;
+    if (computer) {
+        fields.push_back(*computer);
+    }
+    fields.insert(fields.end(), {RootKeyName(record.root), record.keyPath, record.valueName, record.dataText,
+                                 record.IsKey() ? kKeyType : TypeName(record.type).name});
     if (layout == ListLayout::TextReport) {
         std::wstring block;
         for (const std::wstring& field : fields) {
@@ -87,7 +94,7 @@ std::wstring ListSaveRow(ListLayout layout, const SearchResult& record) {
     }
     const wchar_t* separator = layout == ListLayout::CommaSeparated ? L"\",\"" : L"\"\t\"";
     std::wstring line = L"\"";
-    for (size_t i = 0; i < std::size(fields); ++i) {
+    for (size_t i = 0; i < fields.size(); ++i) {
         if (i > 0) {
             line += separator;
         }
@@ -96,17 +103,25 @@ std::wstring ListSaveRow(ListLayout layout, const SearchResult& record) {
     return line + L"\"\n";
 }
 
+std::wstring ListSaveText(ListLayout layout, const std::vector<ListedRow>& rows, bool computerColumn,
+                          size_t& rowsWritten) {
+    static const std::wstring noComputer;
+    rowsWritten = 0;
+    std::wstring text = ListSaveHeading(layout, computerColumn);
+    for (const ListedRow& row : rows) {
+        if (row.record && !row.record->removed) {
+            const std::wstring* computer = row.computer ? row.computer : &noComputer;
+            text += ListSaveRow(layout, *row.record, computerColumn ? computer : nullptr);
+            ++rowsWritten;
+        }
+    }
+    return text;
+}
+
 ListSaveResult SaveListToFile(const std::vector<ListedRow>& rows, const std::wstring& path) {
-    const ListLayout layout = LayoutForFileName(path);
     ListSaveResult result;
     try {
-        std::wstring text = ListSaveHeading(layout);
-        for (const ListedRow& row : rows) {
-            if (row.record && !row.record->removed) {
-                text += ListSaveRow(layout, *row.record);
-                ++result.rowsWritten;
-            }
-        }
+        const std::wstring text = ListSaveText(LayoutForFileName(path), rows, false, result.rowsWritten);
         result.error = WriteUtf16File(path, text);
     } catch (const std::bad_alloc&) {
         result.rowsWritten = 0;

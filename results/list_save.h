@@ -19,12 +19,20 @@ bool WildcardMatch(std::wstring_view pattern, std::wstring_view text);
 // names such as .CSV) tab-separated values.
 ListLayout LayoutForFileName(const std::wstring& fileName);
 
-// The "Created by" line and the column heading of the layout, LF line ends.
-std::wstring ListSaveHeading(ListLayout layout);
+// The "Created by" line and the column heading of the layout, LF line ends. With a computer column (a search
+// of several computers), "Computer" comes before the other columns.
+std::wstring ListSaveHeading(ListLayout layout, bool computerColumn = false);
 
 // Hive, SubKey, Value, Data and Type of one record: one block of five lines and a rule in the text report;
-// one line of quoted fields in the separated layouts, where a double quote inside a field is doubled.
-std::wstring ListSaveRow(ListLayout layout, const SearchResult& record);
+// one line of quoted fields in the separated layouts, where a double quote inside a field is doubled. A
+// computer name, when given, is the first field.
+std::wstring ListSaveRow(ListLayout layout, const SearchResult& record, const std::wstring* computer = nullptr);
+
+// The whole text of a file in the layout, LF line ends: the heading and every row that has a record the user
+// did not remove, checked or not, in the given order. rowsWritten counts those rows. Throws std::bad_alloc
+// when the text does not fit in memory.
+std::wstring ListSaveText(ListLayout layout, const std::vector<ListedRow>& rows, bool computerColumn,
+                          size_t& rowsWritten);
 
 struct ListSaveResult {
     size_t rowsWritten = 0;

@@ -4,7 +4,11 @@
 
 #include "engine/search_types.h"
 
+#include <string>
+
 struct ListedRow {
     bool checked = false;
     const SearchResult* record = nullptr;
+    // The computer whose registry the record came from, for files with a computer column; null otherwise.
+    const std::wstring* computer = nullptr;
 };

@@ -127,17 +127,22 @@ DWORD ExportKeyText(HKEY root, const std::wstring& rootName, const std::wstring&
     return result;
 }
 
+std::wstring RegExportText(const std::vector<ExportEntry>& entries, size_t& keysWritten) {
+    keysWritten = 0;
+    std::wstring text = kRegFileHeader;
+    for (const ExportEntry& entry : entries) {
+        const std::wstring rootName = ExportRootName(entry.root);
+        if (!rootName.empty()) {
+            ExportKeyText(entry.root, rootName, entry.keyPath, entry.valueName, entry.valueOnly, text, keysWritten);
+        }
+    }
+    return text;
+}
+
 RegExportResult ExportToRegFile(const std::vector<ExportEntry>& entries, const std::wstring& path) {
     RegExportResult outcome;
-    std::wstring text = kRegFileHeader;
     try {
-        for (const ExportEntry& entry : entries) {
-            const std::wstring rootName = ExportRootName(entry.root);
-            if (!rootName.empty()) {
-                ExportKeyText(entry.root, rootName, entry.keyPath, entry.valueName, entry.valueOnly, text,
-                              outcome.keysWritten);
-            }
-        }
+        const std::wstring text = RegExportText(entries, outcome.keysWritten);
         if (outcome.keysWritten == 0) {
             outcome.status = RegExportStatus::NothingExported;
             return outcome;

@@ -37,6 +37,11 @@ struct RegExportResult {
     DWORD error = ERROR_SUCCESS; // the file error for FileNotWritten
 };
 
+// The whole script of the entries in order (header included, LF line ends); keysWritten counts the key
+// blocks. Entries whose key is gone or whose root has no name are left out. Throws std::bad_alloc when the
+// text does not fit in memory.
+std::wstring RegExportText(const std::vector<ExportEntry>& entries, size_t& keysWritten);
+
 // Exports the entries in order into one script at path. Entries whose key is gone or whose root has no name
 // are left out; the file is written whenever at least one block was exported.
 RegExportResult ExportToRegFile(const std::vector<ExportEntry>& entries, const std::wstring& path);
