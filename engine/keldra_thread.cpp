@@ -7,7 +7,9 @@
 
 namespace {
 
-bool ModeNeedsPattern(DWORD mode) { return mode != SM_ALL_ITEMS && mode != SM_INTEGER; }
+bool ModeNeedsPattern(DWORD mode) {
+    return mode != SM_ALL_ITEMS && mode != SM_INTEGER;
+}
 
 std::wstring Widen(const char* text) {
     std::wstring wide;
@@ -19,9 +21,7 @@ std::wstring Widen(const char* text) {
 
 } // namespace
 
-// The regular-expression search recurses once per character of the candidate; the reservation is address
-// space only, pages are committed as the stack grows.
-CKeldraThread::CKeldraThread() : matcher_(std::make_unique<SearchMatcher>()) { m_stackReserve = kRegexStackReserve; }
+CKeldraThread::CKeldraThread() : matcher_(std::make_unique<SearchMatcher>()) {}
 
 CKeldraThread::~CKeldraThread() {
     // The worker runs on this object's members: end it before they are destroyed.
@@ -35,7 +35,9 @@ bool CKeldraThread::SetLookIn(const std::wstring& lookInText, const std::wstring
     return ParseKeyList(lookInText, lookIn);
 }
 
-bool CKeldraThread::SetExcludeKeys(const std::wstring& excludeText) { return ParseKeyList(excludeText, excludeKeys); }
+bool CKeldraThread::SetExcludeKeys(const std::wstring& excludeText) {
+    return ParseKeyList(excludeText, excludeKeys);
+}
 
 bool CKeldraThread::SetSearchString(const std::wstring& text, DWORD searchMode) {
     std::vector<std::wstring> prepared;
@@ -92,6 +94,8 @@ DWORD CKeldraThread::Run() {
         options &= ~SO_UNICODE_BINARY;
     }
     keyMatches = valueNameMatches = dataMatches = 0;
+    problems = 0;
+    connectError = ERROR_SUCCESS;
     {
         CriticalSectionLock hold(resultsLock);
         results.clear();
@@ -99,8 +103,7 @@ DWORD CKeldraThread::Run() {
     // Compiled again only if the request changed since SetSearchString (the case option, for one). A text
     // mode without a prepared pattern matches nothing.
     const bool usable = !patterns.empty() || !ModeNeedsPattern(mode);
-    matcher_->Configure(usable ? mode : 0, patterns.empty() ? std::wstring() : patterns.front(), integerValue,
-                       options);
+    matcher_->Configure(usable ? mode : 0, patterns.empty() ? std::wstring() : patterns.front(), integerValue, options);
     try {
         for (const KeyLocation& entry : lookIn) {
             walkPath_ = entry.subKeyText;
@@ -110,9 +113,9 @@ DWORD CKeldraThread::Run() {
             SearchKey(entry.root, entry.subKey, entry);
         }
     } catch (const std::bad_alloc&) {
-        searchLog.LogPrintf(L"Memory allocation error %ls", walkPath_.c_str());
+        LogProblem(L"Memory allocation error %ls", walkPath_.c_str());
     } catch (const std::exception& error) {
-        searchLog.LogPrintf(L"Search error %ls: %ls", Widen(error.what()).c_str(), walkPath_.c_str());
+        LogProblem(L"Search error %ls: %ls", Widen(error.what()).c_str(), walkPath_.c_str());
     }
     PostToView(SN_FINISHED);
     searchLog.CloseLogFile();

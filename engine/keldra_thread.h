@@ -71,6 +71,11 @@ public:
     DWORD dataMatches = 0;
     std::map<std::wstring, int> keyTree;
     LogFile searchLog;
+    // Lines this search wrote to the search log: items that could not be opened or read, candidates the
+    // expression engine gave up on. Read by the view after SN_FINISHED.
+    DWORD problems = 0;
+    // The error of the first remote connection that failed in this search; ERROR_SUCCESS when none did.
+    LONG connectError = ERROR_SUCCESS;
 
     // The registry functions the walk calls; tests put in failures through their own table.
     const RegistryApi* registry = &kAdvapiRegistry;
@@ -96,6 +101,13 @@ private:
     bool InDateRange(const FILETIME& time) const;
     bool LimitReached() const { return stopLimit != 0 && results.size() >= stopLimit; }
     void Announce(size_t index);
+    // Logs a candidate the expression engine gave up on: the key path, with the value's name for a value.
+    void LogMatchFailure(std::wstring_view valueName);
+    // Writes one line to the search log and counts it as a problem of this search.
+    template <class... Args> void LogProblem(const wchar_t* format, Args... args) {
+        ++problems;
+        searchLog.LogPrintf(format, args...);
+    }
 
     std::unique_ptr<SearchMatcher> matcher_;
     std::wstring walkPath_;
