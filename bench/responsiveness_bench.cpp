@@ -11,6 +11,7 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cstdio>
 #include <cstdlib>
@@ -63,23 +64,29 @@ double EngineAlone(size_t& results) {
 // Sends the window a message every few milliseconds and keeps the longest time it took to answer.
 class Prober {
 public:
-    explicit Prober(HWND window) : window_(window), thread_([this] { Run(); }) {}
+    Prober(HWND window, const CKeldraWTLView& view) : window_(window), view_(view), thread_([this] { Run(); }) {}
     ~Prober() {
         stop_ = true;
         thread_.join();
     }
-    double WorstMs() const { return worstMs_.load(); }
+    double WorstMs() const { return std::max(worstRunningMs_.load(), worstMs_.load()); }
+    // The longest wait that began while the worker still ran, and the longest that began after it ended
+    // (the hand-over and the final listing).
+    double WorstWhileRunningMs() const { return worstRunningMs_.load(); }
+    double WorstAfterMs() const { return worstMs_.load(); }
     int Probes() const { return probes_.load(); }
 
 private:
     void Run() {
         while (!stop_) {
+            const bool running = view_.IsSearchRunning();
             const double start = Now();
             DWORD_PTR answer = 0;
             SendMessageTimeoutW(window_, WM_NULL, 0, 0, SMTO_NORMAL, 60000, &answer);
             const double ms = (Now() - start) * 1000.0;
-            if (ms > worstMs_.load()) {
-                worstMs_ = ms;
+            std::atomic<double>& worst = running ? worstRunningMs_ : worstMs_;
+            if (ms > worst.load()) {
+                worst = ms;
             }
             ++probes_;
             Sleep(5);
@@ -87,8 +94,10 @@ private:
     }
 
     HWND window_;
+    const CKeldraWTLView& view_;
     std::atomic<bool> stop_{false};
     std::atomic<double> worstMs_{0};
+    std::atomic<double> worstRunningMs_{0};
     std::atomic<int> probes_{0};
     std::thread thread_;
 };
@@ -125,7 +134,7 @@ int wmain(int argc, wchar_t** argv) {
     double worstMs = 0;
     int probes = 0;
     {
-        Prober prober(frame.m_hWnd);
+        Prober prober(frame.m_hWnd, view);
         const double start = Now();
         view.SearchFromForm();
         // The program's loop (CMessageLoop::Run), with a way out once the final listing is done.
@@ -156,6 +165,8 @@ int wmain(int argc, wchar_t** argv) {
         }
         seconds = Now() - start;
         worstMs = prober.WorstMs();
+        std::printf("worst wait begun while the worker ran: %.0f ms; after it ended: %.0f ms\n",
+                    prober.WorstWhileRunningMs(), prober.WorstAfterMs());
         probes = prober.Probes();
     }
     std::printf("results: engine %zu, listed %zu\n", engineResults, view.ListedCount());
