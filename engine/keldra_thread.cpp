@@ -7,9 +7,7 @@
 
 namespace {
 
-bool ModeNeedsPattern(DWORD mode) {
-    return mode != SM_ALL_ITEMS && mode != SM_INTEGER;
-}
+bool ModeNeedsPattern(DWORD mode) { return mode != SM_ALL_ITEMS && mode != SM_INTEGER; }
 
 std::wstring Widen(const char* text) {
     std::wstring wide;
@@ -35,9 +33,7 @@ bool CKeldraThread::SetLookIn(const std::wstring& lookInText, const std::wstring
     return ParseKeyList(lookInText, lookIn);
 }
 
-bool CKeldraThread::SetExcludeKeys(const std::wstring& excludeText) {
-    return ParseKeyList(excludeText, excludeKeys);
-}
+bool CKeldraThread::SetExcludeKeys(const std::wstring& excludeText) { return ParseKeyList(excludeText, excludeKeys); }
 
 bool CKeldraThread::SetSearchString(const std::wstring& text, DWORD searchMode) {
     std::vector<std::wstring> prepared;
@@ -103,7 +99,8 @@ DWORD CKeldraThread::Run() {
     // Compiled again only if the request changed since SetSearchString (the case option, for one). A text
     // mode without a prepared pattern matches nothing.
     const bool usable = !patterns.empty() || !ModeNeedsPattern(mode);
-    matcher_->Configure(usable ? mode : 0, patterns.empty() ? std::wstring() : patterns.front(), integerValue, options);
+    matcher_->Configure(usable ? mode : 0, patterns.empty() ? std::wstring() : patterns.front(), integerValue,
+                       options);
     try {
         for (const KeyLocation& entry : lookIn) {
             walkPath_ = entry.subKeyText;
