@@ -282,7 +282,7 @@ TEST_F(Walker, CaseOptionSetAfterTheSearchStringIsHonoured) {
 // Fault guarded against: values longer than 32,768 characters (or bytes) were never searched by a regular
 // expression or a wildcard pattern, and the user was not told; the find-string mode found them.
 TEST_F(Walker, ValuesOfAnyLengthMatchInEveryModeThatLooksAtData) {
-    ScratchKey root(kBase + L"\LongData");
+    ScratchKey root(kBase + L"\\LongData");
     const std::wstring p = root.Path();
     SetString(root.Get(), L"", L"justOver", std::wstring(32763, L'q') + L"needle"); // 32,769 characters
     std::wstring million(1000000 - 6, L'x');
@@ -331,7 +331,7 @@ TEST_F(Walker, ValuesOfAnyLengthMatchInEveryModeThatLooksAtData) {
 // Fault guarded against: an expression the engine gives up on (too complex to finish) made the value look
 // like a miss; it must be logged with its key path and counted.
 TEST_F(Walker, ExpressionsTooComplexToFinishAreLoggedAndCounted) {
-    ScratchKey root(kBase + L"\Complex");
+    ScratchKey root(kBase + L"\\Complex");
     SetString(root.Get(), L"", L"hard", std::wstring(60, L'x') + L"-y");
     SetString(root.Get(), L"", L"easy", L"xxy");
     SetString(root.Get(), L"Sub", L"other", L"xxxy");
