@@ -293,7 +293,9 @@ void CKeldraWTLView::ListRemainingResults() {
     const size_t shown = std::min(m_nextToList, count);
     ListingProgress progress(count - shown);
     DWORD sliceStart = ::GetTickCount();
-    for (size_t i = shown; i < count; ++i) {
+    // The cursor is the view's own: a list rebuilt while messages were handled (Refresh, a key browser
+    // selection) has listed everything up to the count, and nothing may be listed twice.
+    for (size_t i = shown; i < count; i = std::max(i + 1, m_nextToList)) {
         int percent = 0;
         // The bar moves and Stop is looked at once per percent; messages are handled whenever a slice is
         // used up as well, since one percent of a large search takes far longer than a window may hang.
@@ -306,6 +308,9 @@ void CKeldraWTLView::ListRemainingResults() {
                 break;
             }
             sliceStart = ::GetTickCount();
+            if (m_nextToList > i) {
+                continue;
+            }
         }
         ListResultAt(m_search.results[i], i);
     }

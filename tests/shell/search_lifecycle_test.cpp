@@ -65,19 +65,59 @@ protected:
 // ---- the window answers while a large search ends
 
 // A window on the test's thread that answers a sent question: is the view in its final listing now?
+// With a filter, the first question answered during the listing also rebuilds the list, as Refresh or a key
+// browser selection would at that moment.
 class ListingWitness : public CWindowImpl<ListingWitness> {
 public:
-    explicit ListingWitness(CKeldraWTLView& view) : view_(view) {}
+    explicit ListingWitness(CKeldraWTLView& view, std::wstring rebuildFilter = {})
+        : view_(view), rebuildFilter_(std::move(rebuildFilter)) {}
     BOOL ProcessWindowMessage(HWND, UINT message, WPARAM, LPARAM, LRESULT& result, DWORD) override {
         if (message != WM_APP) {
             return FALSE;
         }
         result = view_.IsListing() ? 1 : 0;
+        if (result && !rebuildFilter_.empty() && view_.ListedCount() > 0) {
+            view_.RebuildList(rebuildFilter_);
+            rebuildFilter_.clear();
+            rebuilt = true;
+        }
         return TRUE;
     }
+    bool rebuilt = false;
 
 private:
     CKeldraWTLView& view_;
+    std::wstring rebuildFilter_;
+};
+
+// Sends the witness its question from another thread until stopped; counts the answers given during the
+// final listing.
+class Prober {
+public:
+    explicit Prober(HWND target) : target_(target), thread_([this] { Run(); }) {}
+    ~Prober() { Stop(); }
+    void Stop() {
+        stop_ = true;
+        if (thread_.joinable()) {
+            thread_.join();
+        }
+    }
+    int AnsweredWhileListing() const { return answered_.load(); }
+
+private:
+    void Run() {
+        while (!stop_) {
+            DWORD_PTR listing = 0;
+            if (SendMessageTimeoutW(target_, WM_APP, 0, 0, SMTO_NORMAL, 30000, &listing) && listing) {
+                ++answered_;
+            }
+            Sleep(2);
+        }
+    }
+    HWND target_;
+    std::atomic<bool> stop_{false};
+    std::atomic<int> answered_{0};
+    std::thread thread_;
 };
 
 // Fault guarded against: the hand-over from the worker to the final listing and the listing itself held
@@ -86,25 +126,13 @@ TEST_F(SearchLifecycle, TheWindowAnswersWhileALargeSearchIsListed) {
     BuildTree(100, 100);
     ListingWitness witness(frame->View());
     ASSERT_NE(witness.Create(HWND_MESSAGE), nullptr);
-    std::atomic<bool> stop{false};
-    std::atomic<int> answeredWhileListing{0};
-    HWND target = witness.m_hWnd;
-    std::thread prober([&] {
-        while (!stop) {
-            DWORD_PTR listing = 0;
-            if (SendMessageTimeoutW(target, WM_APP, 0, 0, SMTO_NORMAL, 30000, &listing) && listing) {
-                ++answeredWhileListing;
-            }
-            Sleep(2);
-        }
-    });
+    Prober prober(witness.m_hWnd);
     const bool ended = SearchToTheEnd(L"HKCU\\" + kTree);
-    stop = true;
-    prober.join();
+    prober.Stop();
     witness.DestroyWindow();
     ASSERT_TRUE(ended);
 
-    EXPECT_GT(answeredWhileListing.load(), 0) << "the window must answer during the final listing";
+    EXPECT_GT(prober.AnsweredWhileListing(), 0) << "the window must answer during the final listing";
     // Every result is listed once, in order, as before.
     CKeldraWTLView& view = frame->View();
     ASSERT_EQ(view.Search().results.size(), 10000u);
@@ -115,6 +143,27 @@ TEST_F(SearchLifecycle, TheWindowAnswersWhileALargeSearchIsListed) {
     }
     EXPECT_EQ(frame->StatusBar().GetPaneText(kPaneTotals), L"Keys Searched: 101, Total Item(s): 10000");
     EXPECT_EQ(frame->StatusBar().GetPaneText(kPaneMatches), L"Data: 10000 ");
+}
+
+// A list rebuilt while the final listing handles messages has listed everything; the listing must not add
+// those rows a second time.
+TEST_F(SearchLifecycle, AListRebuiltDuringTheFinalListingHoldsEveryResultOnce) {
+    BuildTree(100, 100);
+    ListingWitness witness(frame->View(), L"HKEY_CURRENT_USER");
+    ASSERT_NE(witness.Create(HWND_MESSAGE), nullptr);
+    Prober prober(witness.m_hWnd);
+    const bool ended = SearchToTheEnd(L"HKCU\\" + kTree);
+    prober.Stop();
+    witness.DestroyWindow();
+    ASSERT_TRUE(ended);
+    ASSERT_TRUE(witness.rebuilt);
+
+    CKeldraWTLView& view = frame->View();
+    ASSERT_EQ(view.ListedCount(), 10000u);
+    CHTMLListCtrl& list = view.ResultsList();
+    for (int row = 0; row < 10000; row += 499) {
+        EXPECT_EQ(list.GetItemData(row), static_cast<DWORD_PTR>(row));
+    }
 }
 
 // ---- no GDI object or handle grows with the number of searches
