@@ -283,7 +283,7 @@ void CKeldraWTLView::OnSearchFinished() {
     if (m_search.connectError != ERROR_SUCCESS) {
         const std::wstring text =
             ConnectFailureText(m_search.remoteComputer, static_cast<DWORD>(m_search.connectError));
-        ::MessageBoxW(m_hWnd, text.c_str(), nullptr, MB_OK | MB_ICONERROR);
+        ShowMessage(text.c_str());
     }
 }
 
