@@ -4,9 +4,9 @@
 // total time beside the engine alone on the same tree. Not a test: it prints figures.
 //
 //   responsiveness_bench.exe [keys] [values per key]     (default 1000 x 100: 100,000 results)
+#include "base/settings.h"
 #include "engine/keldra_thread.h"
 #include "shell/main_frame.h"
-#include "shell/settings.h"
 #include "winlib/message_loop.h"
 
 #include <windows.h>

@@ -1,7 +1,7 @@
 #include "shell/search_log_view.h"
 
+#include "base/log_file.h"
 #include "resources/string_ids.h"
-#include "shell/log_file.h"
 #include "winlib/resource_string.h"
 
 std::wstring SearchLogPath() {

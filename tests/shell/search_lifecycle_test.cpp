@@ -3,10 +3,10 @@
 // shown (the end-of-search text, the message for an unreachable computer, the search log command).
 #include "tests/shell/frame_fixture.h"
 
+#include "base/log_file.h"
+#include "base/settings.h"
 #include "resources/string_ids.h"
-#include "shell/log_file.h"
 #include "shell/search_log_view.h"
-#include "shell/settings.h"
 #include "tests/common/message_box_closer.h"
 #include "tests/common/test_support.h"
 #include "winlib/resource_string.h"
