@@ -23,11 +23,7 @@ std::wstring Widen(const char* text) {
 
 } // namespace
 
-// The regular-expression search recurses once per character of the candidate; the reservation is address
-// space only, pages are committed as the stack grows.
-CKeldraThread::CKeldraThread() : matcher_(std::make_unique<SearchMatcher>()) {
-    m_stackReserve = kRegexStackReserve;
-}
+CKeldraThread::CKeldraThread() : matcher_(std::make_unique<SearchMatcher>()) {}
 
 CKeldraThread::~CKeldraThread() {
     // The worker runs on this object's members: end it before they are destroyed.
@@ -106,8 +102,8 @@ void CKeldraThread::ReadResultLimit() {
     }
 }
 
-void CKeldraThread::LogFailure(const wchar_t* format, ...) {
-    ++failuresLogged;
+void CKeldraThread::LogProblem(const wchar_t* format, ...) {
+    ++problems;
     wchar_t line[kLogLineCapacity];
     va_list arguments;
     va_start(arguments, format);
@@ -127,8 +123,6 @@ void CKeldraThread::PostToView(WPARAM code) {
 
 DWORD CKeldraThread::Run() {
     keyTree.clear();
-    failuresLogged = 0;
-    connectError = ERROR_SUCCESS;
     if (!sharedLog) {
         searchLog.OpenLogFile(kSearchLogName);
     }
@@ -142,6 +136,8 @@ DWORD CKeldraThread::Run() {
         options &= ~SO_UNICODE_BINARY;
     }
     keyMatches = valueNameMatches = dataMatches = 0;
+    problems = 0;
+    connectError = ERROR_SUCCESS;
     {
         CriticalSectionLock hold(resultsLock);
         results.clear();
@@ -159,9 +155,9 @@ DWORD CKeldraThread::Run() {
             SearchKey(entry.root, entry.subKey, entry);
         }
     } catch (const std::bad_alloc&) {
-        LogFailure(L"Memory allocation error %ls", walkPath_.c_str());
+        LogProblem(L"Memory allocation error %ls", walkPath_.c_str());
     } catch (const std::exception& error) {
-        LogFailure(L"Search error %ls: %ls", Widen(error.what()).c_str(), walkPath_.c_str());
+        LogProblem(L"Search error %ls: %ls", Widen(error.what()).c_str(), walkPath_.c_str());
     }
     PostToView(SN_FINISHED);
     searchLog.CloseLogFile();

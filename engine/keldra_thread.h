@@ -77,14 +77,14 @@ public:
     DWORD dataMatches = 0;
     std::map<std::wstring, int> keyTree;
     LogFile searchLog;
-    // Where the walk writes its failures: searchLog, opened anew by each search, unless the caller hands in
-    // an open log of its own (engines searching side by side share one file; the log has its own lock).
+    // Lines this search wrote to the search log: items that could not be opened or read, candidates the
+    // expression engine gave up on. Read by the view after SN_FINISHED.
+    DWORD problems = 0;
+    // The error of the first remote connection that failed in this search; ERROR_SUCCESS when none did.
+    LONG connectError = ERROR_SUCCESS;
+    // Where the walk writes its problems: searchLog, opened anew by each search, unless the caller hands in an
+    // open log of its own (engines searching side by side share one file; the log has its own lock).
     LogFile* sharedLog = nullptr;
-    // Failures met by the current search, whether or not a log could be written (worker; read after it ends).
-    DWORD failuresLogged = 0;
-    // The error of the first remote connection that failed in the current search, else ERROR_SUCCESS (worker;
-    // read after it ends).
-    DWORD connectError = ERROR_SUCCESS;
 
     // The registry functions the walk calls; tests put in failures through their own table.
     const RegistryApi* registry = &kAdvapiRegistry;
@@ -98,8 +98,9 @@ private:
     struct WalkLevel;
 
     void ReadResultLimit();
-    // One line in the search log (wide strings are "%ls"), counted in failuresLogged.
-    void LogFailure(const wchar_t* format, ...);
+    // One line in the search log, or in sharedLog when one was handed in (wide strings are "%ls"), counted
+    // in problems.
+    void LogProblem(const wchar_t* format, ...);
     void PostToView(WPARAM code);
 
     // The walk (worker only). walkPath_ holds the path below the root of the key being handled.
@@ -112,6 +113,8 @@ private:
     bool InDateRange(const FILETIME& time) const;
     bool LimitReached() const { return stopLimit != 0 && results.size() >= stopLimit; }
     void Announce(size_t index);
+    // Logs a candidate the expression engine gave up on: the key path, with the value's name for a value.
+    void LogMatchFailure(std::wstring_view valueName);
 
     std::unique_ptr<SearchMatcher> matcher_;
     std::wstring walkPath_;

@@ -7,6 +7,7 @@ struct MatchAnswer {
     bool found = false;
     size_t position = 0;
     size_t length = 0;
-    // The candidate was longer than a regular-expression search may take and was not searched.
-    bool tooLong = false;
+    // The regular-expression engine gave up on this candidate (too complex to finish, out of memory): the
+    // candidate was not searched to the end, which is not the same as "no match".
+    bool failed = false;
 };

@@ -1,5 +1,6 @@
 #include "engine/matchers.h"
 
+#include "engine/boost_regex.h"
 #include "engine/key_paths.h"
 #include "engine/text_fold.h"
 
@@ -102,10 +103,38 @@ template <class Str> Str LowerAll(Str text) {
     return text;
 }
 
-constexpr auto kRegexFlags =
-    std::regex_constants::ECMAScript | std::regex_constants::nosubs | std::regex_constants::optimize;
+template <class Ch>
+MatchAnswer SearchExpression(const Ch* first, const Ch* last, const searchregex::Regex<Ch>& compiled,
+                             boost::match_results<const Ch*>& match, std::string& failure) {
+    // The engine throws when an expression is too complex to finish on this candidate (its bound on the
+    // states it visits) or memory runs out. That is a failure to report, never a quiet "no match".
+    try {
+        if (boost::regex_search(first, last, match, compiled)) {
+            return {true, static_cast<size_t>(match[0].first - first),
+                    static_cast<size_t>(match[0].second - match[0].first)};
+        }
+        return {};
+    } catch (const std::exception& error) {
+        failure = error.what();
+    } catch (...) {
+        failure = "unknown error";
+    }
+    MatchAnswer answer;
+    answer.failed = true;
+    return answer;
+}
 
 } // namespace
+
+struct SearchMatcher::Expressions {
+    searchregex::Regex<wchar_t> text;
+    searchregex::Regex<char> bytes;
+    bool hasText = false;
+    bool hasBytes = false;
+    // Reused across candidates so that a search does not allocate its results per call.
+    boost::match_results<const wchar_t*> textMatch;
+    boost::match_results<const char*> bytesMatch;
+};
 
 bool PrepareSearchText(const std::wstring& text, DWORD mode, std::vector<std::wstring>& patterns,
                        std::uint64_t& integerValue) {
@@ -203,8 +232,7 @@ bool SearchMatcher::Configure(DWORD mode, const std::wstring& pattern, std::uint
 void SearchMatcher::Compile() {
     valid_ = true;
     plainText_ = plainBytes_ = false;
-    textRegex_.reset();
-    bytesRegex_.reset();
+    regex_.reset();
     textLiteral_.clear();
     bytesLiteral_.clear();
     const auto& fold = textfold::Get();
@@ -223,11 +251,13 @@ void SearchMatcher::Compile() {
     if (mode_ != SM_WILDCARD && mode_ != SM_REGEX) {
         return;
     }
-    const auto flags = matchCase_ ? kRegexFlags : kRegexFlags | std::regex_constants::icase;
+    const auto flags = searchregex::Syntax(!matchCase_);
+    regex_ = std::make_unique<Expressions>();
     plainText_ = plainTextPattern_.Parse(pattern_, !matchCase_);
     if (!plainText_) {
         try {
-            textRegex_ = std::make_unique<std::wregex>(pattern_, flags);
+            regex_->text.assign(pattern_, flags);
+            regex_->hasText = true;
         } catch (const std::exception&) {
             valid_ = false;
             return;
@@ -242,13 +272,14 @@ void SearchMatcher::Compile() {
     plainBytes_ = plainBytesPattern_.Parse(ansi, !matchCase_);
     if (!plainBytes_) {
         try {
-            bytesRegex_ = std::make_unique<std::regex>(ansi, flags);
+            regex_->bytes.assign(ansi, flags);
+            regex_->hasBytes = true;
             bytesLiteral_ = regexprefilter::RequiredLiteral<char>(ansi);
             if (!matchCase_) {
                 bytesLiteral_ = LowerAll(bytesLiteral_);
             }
         } catch (const std::exception&) {
-            bytesRegex_.reset();
+            regex_->hasBytes = false;
         }
     }
 }
@@ -288,19 +319,11 @@ MatchAnswer SearchMatcher::RegexText(std::wstring_view candidate) const {
     if (plainText_) {
         return plainTextPattern_.Search(candidate);
     }
-    if (!textRegex_ || !ContainsLiteral(candidate, textLiteral_, matchCase_)) {
+    if (!regex_ || !regex_->hasText || !ContainsLiteral(candidate, textLiteral_, matchCase_)) {
         return {};
     }
-    if (candidate.size() > kRegexCandidateLimit) {
-        return {false, 0, 0, true};
-    }
-    try {
-        if (std::regex_search(candidate.data(), candidate.data() + candidate.size(), textMatch_, *textRegex_)) {
-            return {true, static_cast<size_t>(textMatch_.position(0)), static_cast<size_t>(textMatch_.length(0))};
-        }
-    } catch (const std::exception&) {
-    }
-    return {};
+    return SearchExpression(candidate.data(), candidate.data() + candidate.size(), regex_->text, regex_->textMatch,
+                            lastFailure_);
 }
 
 MatchAnswer SearchMatcher::MatchBytes(const BYTE* data, size_t size) const {
@@ -348,19 +371,10 @@ MatchAnswer SearchMatcher::RegexBytes(std::string_view data) const {
     if (plainBytes_) {
         return plainBytesPattern_.Search(data);
     }
-    if (!bytesRegex_ || !ContainsLiteral(data, bytesLiteral_, matchCase_)) {
+    if (!regex_ || !regex_->hasBytes || !ContainsLiteral(data, bytesLiteral_, matchCase_)) {
         return {};
     }
-    if (data.size() > kRegexCandidateLimit) {
-        return {false, 0, 0, true};
-    }
-    try {
-        if (std::regex_search(data.data(), data.data() + data.size(), bytesMatch_, *bytesRegex_)) {
-            return {true, static_cast<size_t>(bytesMatch_.position(0)), static_cast<size_t>(bytesMatch_.length(0))};
-        }
-    } catch (const std::exception&) {
-    }
-    return {};
+    return SearchExpression(data.data(), data.data() + data.size(), regex_->bytes, regex_->bytesMatch, lastFailure_);
 }
 
 bool SearchMatcher::MatchInteger(DWORD type, const BYTE* data, size_t size) const {

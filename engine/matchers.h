@@ -14,17 +14,9 @@
 
 #include <cstdint>
 #include <memory>
-#include <regex>
 #include <string>
 #include <string_view>
 #include <vector>
-
-// Candidates longer than this (characters, or bytes of binary data) are not given to the standard
-// library's regular-expression search: it recurses once per character and would overflow the stack.
-inline constexpr size_t kRegexCandidateLimit = 32768;
-// The stack a thread needs to search candidates up to that limit (about 2 KB per character, with room for
-// nested groups). The search worker reserves it.
-inline constexpr unsigned kRegexStackReserve = 64u << 20;
 
 // Turns the search text into the pattern of the mode: patterns gets one element, or none for the all-items
 // and number modes (integerValue is set for the number mode). False for an empty text outside all-items.
@@ -67,6 +59,9 @@ public:
     // MatchBytes, then on a match display = the marked printable rendering of the data.
     bool MatchBinary(const BYTE* data, size_t size, std::wstring& display) const;
 
+    // Why the last answer with failed set came about (the regular-expression engine's message).
+    const std::string& LastFailure() const { return lastFailure_; }
+
 private:
     MatchAnswer WholeText(std::wstring_view candidate) const;
     MatchAnswer RegexText(std::wstring_view candidate) const;
@@ -88,18 +83,16 @@ private:
     std::string utf16Pattern_; // UTF-16LE bytes of the pattern, likewise
 
     // Wildcard and regular-expression modes: the plain matcher when the expression allows it, else the
-    // standard library's expressions (wide for text, single-byte for binary data).
+    // compiled expressions (wide for text, single-byte for binary data) with their reusable match records.
+    struct Expressions;
     bool plainText_ = false;
     bool plainBytes_ = false;
     PlainPattern<wchar_t> plainTextPattern_;
     PlainPattern<char> plainBytesPattern_;
-    std::unique_ptr<std::wregex> textRegex_;
-    std::unique_ptr<std::regex> bytesRegex_;
+    std::unique_ptr<Expressions> regex_;
     // A literal every match contains (lower-cased when case is ignored); candidates without it are not
-    // given to the standard library's search.
+    // given to the regular-expression search.
     std::wstring textLiteral_;
     std::string bytesLiteral_;
-    // Reused across candidates so that a search does not allocate its results per call.
-    mutable std::match_results<const wchar_t*> textMatch_;
-    mutable std::match_results<const char*> bytesMatch_;
+    mutable std::string lastFailure_;
 };

@@ -61,7 +61,32 @@ QueuedMessagePtr MsgQueueGet() {
 }
 
 void MsgQueueDrain() {
-    while (MsgQueueGet()) {
+    while (!MsgQueueDrainFor(INFINITE)) {
+    }
+}
+
+bool MsgQueueDrainFor(DWORD budgetMs) {
+    if (!g_queue) {
+        return true;
+    }
+    // One call takes a whole batch: record by record, a queue of 100,000 results took seconds.
+    constexpr ULONG kBatch = 256;
+    OVERLAPPED_ENTRY entries[kBatch];
+    const DWORD start = GetTickCount();
+    for (;;) {
+        ULONG taken = 0;
+        if (!GetQueuedCompletionStatusEx(g_queue.Get(), entries, kBatch, &taken, 0, FALSE) || taken == 0) {
+            return true;
+        }
+        for (ULONG i = 0; i < taken; ++i) {
+            delete reinterpret_cast<QueuedMessage*>(entries[i].lpOverlapped);
+        }
+        if (taken < kBatch) {
+            return true;
+        }
+        if (budgetMs != INFINITE && GetTickCount() - start >= budgetMs) {
+            return false;
+        }
     }
 }
 

@@ -26,6 +26,10 @@ bool MsgQueuePost(HWND window, size_t index);
 QueuedMessagePtr MsgQueueGet();
 // Frees every queued record without posting it.
 void MsgQueueDrain();
+// Frees queued records without posting them, in batches, for about budgetMs milliseconds at most; true once
+// the queue is empty (or absent). The main thread drains a large queue in slices and handles its window
+// messages in between.
+bool MsgQueueDrainFor(DWORD budgetMs);
 // The idle drain: takes at most one record and posts it only while the worker thread is still running.
 // Returns whether a record was taken.
 bool MsgQueueForwardOne(HANDLE workerThread);

@@ -2,7 +2,7 @@
 // time: ordinary characters, "." and the lazy ".*?". It finds exactly what an ECMAScript search finds for
 // those expressions (the leftmost match, each ".*?" as short as the rest allows, "." not matching a line
 // terminator), in the time of a plain scan, and needs no stack that grows with the candidate's length.
-// Anything else in the expression makes Parse return false, and the caller uses the standard library.
+// Anything else in the expression makes Parse return false, and the caller compiles the expression.
 #pragma once
 
 #include "engine/match_answer.h"

@@ -1,7 +1,7 @@
 // A literal that every match of a regular expression must contain, found by a cautious scan of the
 // expression: the longest run of plain characters at the top level, none of them quantified, in an
 // expression without a top-level alternative. A candidate that lacks the literal cannot match, so the
-// (slow) standard-library search is skipped for it. Where the scan is unsure it gives no literal.
+// regular-expression search is skipped for it. Where the scan is unsure it gives no literal.
 #pragma once
 
 #include <string>
@@ -79,8 +79,32 @@ template <class Ch> size_t SkipQuantifier(std::basic_string_view<Ch> expression,
     return j;
 }
 
+// Constructs beyond ECMAScript that the expression engine accepts and that change how the rest reads:
+// inline options such as "(?i)" or "(?x)", comments, verbs and "\Q...\E" quoting.
+template <class Ch> bool HasReadingChanges(std::basic_string_view<Ch> expression) {
+    for (size_t i = 0; i + 1 < expression.size(); ++i) {
+        if (expression[i] == Ch('\\')) {
+            if (expression[i + 1] == Ch('Q')) {
+                return true;
+            }
+            ++i;
+        } else if (expression[i] == Ch('(') && expression[i + 1] == Ch('*')) {
+            return true;
+        } else if (expression[i] == Ch('(') && expression[i + 1] == Ch('?') && i + 2 < expression.size()) {
+            Ch kind = expression[i + 2];
+            if (kind != Ch(':') && kind != Ch('=') && kind != Ch('!') && kind != Ch('<')) {
+                return true;
+            }
+        }
+    }
+    return false;
+}
+
 template <class Ch> std::basic_string<Ch> RequiredLiteral(std::basic_string_view<Ch> expression) {
     constexpr size_t npos = std::basic_string_view<Ch>::npos;
+    if (HasReadingChanges(expression)) {
+        return {};
+    }
     std::basic_string<Ch> best;
     std::basic_string<Ch> run;
     auto endRun = [&] {

@@ -1,9 +1,9 @@
 // The body of a search: the depth-first walk from each look-in location with its filters, the tests of
 // key names and values, and the hand-over of each result. Runs on the worker thread only.
 //
-// The walk keeps its levels in an explicit stack rather than recursing: registry keys nest up to 512
-// levels, and the worker's stack is kept for the regular-expression search. The visiting order is the
-// recursive one: a key's values, then for each sub-key its name and then its whole sub-tree.
+// The walk keeps its levels in an explicit stack rather than recursing, since registry keys nest up to 512
+// levels. The visiting order is the recursive one: a key's values, then for each sub-key its name and
+// then its whole sub-tree.
 #include "engine/keldra_thread.h"
 
 #include "engine/msg_queue.h"
@@ -86,7 +86,7 @@ void CKeldraThread::SearchKey(HKEY parent, const std::wstring& subKey, const Key
             continue;
         }
         if (error != ERROR_SUCCESS) {
-            LogFailure(L"RegEnumKeyEx error %lu: %ls", static_cast<unsigned long>(error), walkPath_.c_str());
+            LogProblem(L"RegEnumKeyEx error %lu: %ls", static_cast<unsigned long>(error), walkPath_.c_str());
             level.done = !EnumerationGoesOn(error, level.failuresInARow) || IsStopSet();
             continue;
         }
@@ -127,7 +127,7 @@ bool CKeldraThread::EnterKey(HKEY parent, const wchar_t* subKey, const KeyLocati
     if (isTop && !remoteComputer.empty()) {
         error = registry->connectRegistry(remoteComputer.c_str(), entry.root, &opened);
         if (error != ERROR_SUCCESS && connectError == ERROR_SUCCESS) {
-            connectError = static_cast<DWORD>(error);
+            connectError = error; // the view tells the user at once: nothing of that computer was searched
         }
         if (error == ERROR_SUCCESS) {
             connection.Attach(opened);
@@ -140,7 +140,7 @@ bool CKeldraThread::EnterKey(HKEY parent, const wchar_t* subKey, const KeyLocati
         error = registry->openKeyEx(parent, subKey, 0, KEY_READ, &opened);
     }
     if (error != ERROR_SUCCESS) {
-        LogFailure(L"Unable to open key:%ls", walkPath_.c_str());
+        LogProblem(L"Unable to open key:%ls", walkPath_.c_str());
         return false;
     }
     key.Attach(opened);
@@ -157,7 +157,7 @@ void CKeldraThread::SearchValues(HKEY key, const KeyLocation& entry) {
     LONG error = registry->queryInfoKey(key, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
                                         &longest, nullptr, &written);
     if (error != ERROR_SUCCESS) {
-        LogFailure(L"RegQueryInfoKey error %lu: %ls", static_cast<unsigned long>(error), walkPath_.c_str());
+        LogProblem(L"RegQueryInfoKey error %lu: %ls", static_cast<unsigned long>(error), walkPath_.c_str());
         return;
     }
     if (!InDateRange(written)) {
@@ -165,7 +165,7 @@ void CKeldraThread::SearchValues(HKEY key, const KeyLocation& entry) {
     }
     DataBlock data(*registry, static_cast<size_t>(longest) + 2);
     if (!data.Get()) {
-        LogFailure(L"Memory allocation error %ls", walkPath_.c_str());
+        LogProblem(L"Memory allocation error %ls", walkPath_.c_str());
         return;
     }
     wchar_t name[kNameCapacity];
@@ -180,7 +180,7 @@ void CKeldraThread::SearchValues(HKEY key, const KeyLocation& entry) {
             break;
         }
         if (error != ERROR_SUCCESS) {
-            LogFailure(L"RegEnumValue error %lu: %ls", static_cast<unsigned long>(error), walkPath_.c_str());
+            LogProblem(L"RegEnumValue error %lu: %ls", static_cast<unsigned long>(error), walkPath_.c_str());
             if (!EnumerationGoesOn(error, failuresInARow)) {
                 break;
             }
@@ -197,8 +197,8 @@ void CKeldraThread::SearchValues(HKEY key, const KeyLocation& entry) {
         const std::wstring_view valueName(name, nameLength);
         ValueVerdict verdict =
             EvaluateValue(*matcher_, options, valueName, type, data.Get(), size, hexScratch_, record);
-        if (verdict.dataTooLong) {
-            LogFailure(L"Value data too long for a regular expression search: %ls\\%ls", walkPath_.c_str(), name);
+        if (verdict.matchFailed) {
+            LogMatchFailure(valueName);
         }
         if (!verdict.nameMatched && !verdict.dataMatched) {
             continue;
@@ -229,6 +229,9 @@ void CKeldraThread::SearchValues(HKEY key, const KeyLocation& entry) {
 void CKeldraThread::MatchKeyName(const KeyLocation& entry, std::wstring_view name, size_t parentLength,
                                  const FILETIME& written) {
     MatchAnswer answer = matcher_->MatchText(name);
+    if (answer.failed) {
+        LogMatchFailure({});
+    }
     if (!answer.found) {
         return;
     }
@@ -251,6 +254,19 @@ void CKeldraThread::MatchKeyName(const KeyLocation& entry, std::wstring_view nam
         AddToKeyTree(entry.rootName + L"\\" + walkPath_);
     }
     Announce(resultIndex);
+}
+
+void CKeldraThread::LogMatchFailure(std::wstring_view valueName) {
+    std::wstring item = walkPath_;
+    if (!valueName.empty()) {
+        item += L'\\';
+        item += valueName;
+    }
+    std::wstring reason;
+    for (char c : matcher_->LastFailure()) {
+        reason.push_back(static_cast<unsigned char>(c));
+    }
+    LogProblem(L"Regular expression search failed (%ls): %ls", reason.c_str(), item.c_str());
 }
 
 bool CKeldraThread::IsExcluded(const KeyLocation& entry) const {

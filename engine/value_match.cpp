@@ -35,8 +35,8 @@ std::wstring_view StringData(const BYTE* data, DWORD size) {
     return text;
 }
 
-void MergeTooLong(const MatchAnswer& answer, ValueVerdict& verdict) {
-    verdict.dataTooLong |= answer.tooLong;
+void NoteFailure(const MatchAnswer& answer, ValueVerdict& verdict) {
+    verdict.matchFailed |= answer.failed;
 }
 
 MatchAnswer TestNonEmpty(const SearchMatcher& matcher, std::wstring_view text) {
@@ -60,7 +60,7 @@ void TestMultiString(const SearchMatcher& matcher, const BYTE* data, DWORD size,
         }
         test.text = std::wstring_view(chars + start, end - start);
         test.answer = TestNonEmpty(matcher, test.text);
-        MergeTooLong(test.answer, verdict);
+        NoteFailure(test.answer, verdict);
         if (test.answer.found) {
             test.moreBefore = start > 0;
             test.moreAfter = count > end + 2; // more than the final null follows
@@ -81,7 +81,7 @@ DataTest TestDataAsText(const SearchMatcher& matcher, DWORD type, const BYTE* da
         test.shown = DataShown::Text;
         test.text = StringData(data, size);
         test.answer = TestNonEmpty(matcher, test.text);
-        MergeTooLong(test.answer, verdict);
+        NoteFailure(test.answer, verdict);
         break;
     case REG_MULTI_SZ:
         TestMultiString(matcher, data, size, test, verdict);
@@ -91,7 +91,7 @@ DataTest TestDataAsText(const SearchMatcher& matcher, DWORD type, const BYTE* da
         break; // numbers never match as text
     default:
         test.answer = matcher.MatchBytes(data, size);
-        MergeTooLong(test.answer, verdict);
+        NoteFailure(test.answer, verdict);
         test.shown = test.answer.found ? DataShown::Binary : DataShown::BinaryNote;
         break;
     }
@@ -135,6 +135,7 @@ ValueVerdict EvaluateValue(const SearchMatcher& matcher, DWORD options, std::wst
     if ((options & SO_VALUES) && !name.empty()) {
         nameAnswer = matcher.MatchText(name);
         verdict.nameMatched = nameAnswer.found;
+        NoteFailure(nameAnswer, verdict);
     }
 
     const bool asText = (options & SO_DATA) && size > 0;
@@ -148,6 +149,7 @@ ValueVerdict EvaluateValue(const SearchMatcher& matcher, DWORD options, std::wst
         test.text = scratch;
         test.answer = matcher.MatchText(scratch);
         verdict.dataMatched = test.answer.found;
+        NoteFailure(test.answer, verdict);
     } else if (mode == SM_INTEGER) {
         verdict.dataMatched = matcher.MatchInteger(type, data, size);
     } else if (mode == SM_ALL_ITEMS) {

@@ -13,8 +13,9 @@
 struct ValueVerdict {
     bool nameMatched = false;
     bool dataMatched = false;
-    // Some data was too long for a regular-expression search and was not searched.
-    bool dataTooLong = false;
+    // The expression engine gave up on the name or the data (see SearchMatcher::LastFailure), so the value
+    // was not fully searched.
+    bool matchFailed = false;
 };
 
 // Tests the value with the matcher's mode and the look-at bits of options. When the name or the data

@@ -112,7 +112,7 @@ int RunFind(const std::vector<std::wstring>& args, FindConsole& console, const R
     std::vector<ListedRow> rows;
     for (ComputerSearch& computer : search.Computers()) {
         CKeldraThread& engine = *computer.engine;
-        failures += engine.failuresLogged;
+        failures += engine.problems;
         if (engine.connectError != ERROR_SUCCESS) {
             computersFailed = true;
             console.Err(computer.name + L": " + SystemErrorText(engine.connectError) + L"\n");

@@ -323,11 +323,22 @@ void CKeldraWTLView::EnableByCheck(int checkId, std::initializer_list<int> contr
 void CKeldraWTLView::SetSearchButton(bool searching) {
     CWindow button(m_searchButton);
     button.SetWindowText(searching ? L"Stop" : L"Search");
-    const int size = ::GetSystemMetrics(SM_CXSMICON);
-    // Shared icons belong to the system's cache; the button only shows them.
-    HANDLE icon = ::LoadImageW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(searching ? IDI_STOP : IDI_SEARCH),
-                               IMAGE_ICON, size, size, LR_SHARED);
-    button.SendMessage(BM_SETIMAGE, IMAGE_ICON, reinterpret_cast<LPARAM>(icon));
+    // The button shows an image list the view owns. BM_SETIMAGE made the version-6 button build bitmaps of
+    // its own from the icon each time and never free them: 6 GDI objects lost per search.
+    ImageListHandle& images = searching ? m_stopImage : m_searchImage;
+    if (!images.Get()) {
+        const int size = ::GetSystemMetrics(SM_CXSMICON);
+        // Shared icons belong to the system's cache; the list keeps its own copy of the picture.
+        HICON icon = static_cast<HICON>(::LoadImageW(::GetModuleHandleW(nullptr),
+                                                     MAKEINTRESOURCEW(searching ? IDI_STOP : IDI_SEARCH), IMAGE_ICON,
+                                                     size, size, LR_SHARED));
+        images.Reset(ImageList_Create(size, size, ILC_COLOR32 | ILC_MASK, 1, 0));
+        if (images.Get() && icon) {
+            ImageList_AddIcon(images.Get(), icon);
+        }
+    }
+    BUTTON_IMAGELIST shown = {images.Get(), {0, 0, 0, 0}, BUTTON_IMAGELIST_ALIGN_LEFT};
+    button.SendMessage(BCM_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(&shown));
 }
 
 std::wstring CKeldraWTLView::ControlText(int id) const {

@@ -70,6 +70,9 @@ public:
     DWORD SearchStartTick() const { return m_searchStartTick; }
     // Whether the user stopped the current or last search.
     bool StopRequested() const { return m_stopRequested != 0; }
+    // True while the end of a search empties the delivery queue and lists the remaining results (window
+    // messages are handled in between).
+    bool IsListing() const { return m_listing; }
     // The engine: request, results store (results, resultsLock, CopyResult), counters, keyTree, lookIn.
     CKeldraThread& Search() { return m_search; }
 
@@ -189,6 +192,8 @@ private:
     CMruComboCtrl m_lookIn;
     CMruComboCtrl m_exclude;
     HWND m_searchButton = nullptr;
+    ImageListHandle m_searchImage; // the Search button's picture: icon 207
+    ImageListHandle m_stopImage;   // and while a search runs: icon 208
     HWND m_progress = nullptr;
 
     HWND m_frame = nullptr;

@@ -15,6 +15,9 @@
 namespace {
 
 constexpr UINT kTotalsPeriodMs = 1000;
+// The end of a search works in slices of this length and handles the window messages in between, so the
+// window keeps answering however many results are still queued or to be listed.
+constexpr DWORD kSliceMs = 25;
 constexpr int kButtonTextChars = 99;
 constexpr int kSearchTextChars = 259;
 
@@ -176,6 +179,9 @@ void CKeldraWTLView::OnSearchResult(size_t index) {
     // Results come in index order, one per idle pass, while the worker lives. One that arrives after the
     // worker ended, or that was listed already, is left to the final listing. Should an earlier index not
     // have arrived, it is listed first, so that the list keeps the results' order.
+    if (m_listing) {
+        return; // the final listing has taken over; it lists everything in order
+    }
     std::vector<std::pair<size_t, SearchResult>> records;
     size_t count = 0;
     const bool list = index >= m_nextToList && IsSearchRunning();
@@ -221,11 +227,17 @@ void CKeldraWTLView::OnSearchFinished() {
     if (m_listing) {
         return;
     }
+    m_listing = true;
     while (KillTimer(kTotalsTimer)) {
     }
     SetPaneText(ID_DEFAULT_PANE, L"Prepairing to list...");
     // Results still queued belong to this search and are listed below; none may reach a later search.
-    MsgQueueDrain();
+    while (!MsgQueueDrainFor(kSliceMs)) {
+        if (!PumpMessages()) {
+            m_listing = false;
+            return; // closed meanwhile
+        }
+    }
     SetPaneText(ID_DEFAULT_PANE, L"Listing...");
     CWindow progress(m_progress);
     progress.SendMessage(PBM_SETMARQUEE, FALSE, 0);
@@ -251,20 +263,38 @@ void CKeldraWTLView::OnSearchFinished() {
     WriteTotals(count);
     SetPaneText(kPaneMatches,
                 MatchSummary(m_search.options, m_search.keyMatches, m_search.valueNameMatches, m_search.dataMatches));
+    // A computer that could not be reached at all is told at once; other problems are counted in the
+    // frame's end-of-search text and wait in the search log.
+    if (m_search.connectError != ERROR_SUCCESS) {
+        const std::wstring text =
+            ConnectFailureText(m_search.remoteComputer, static_cast<DWORD>(m_search.connectError));
+        ShowMessage(text.c_str());
+    }
 }
 
 void CKeldraWTLView::ListRemainingResults() {
-    m_listing = true;
     // The worker has ended: the results no longer change and are read without the lock.
     const size_t count = m_search.ResultCount();
     const size_t shown = std::min(m_nextToList, count);
     ListingProgress progress(count - shown);
-    for (size_t i = shown; i < count; ++i) {
+    DWORD sliceStart = ::GetTickCount();
+    // The cursor is the view's own: a list rebuilt while messages were handled (Refresh, a key browser
+    // selection) has listed everything up to the count, and nothing may be listed twice.
+    for (size_t i = shown; i < count; i = std::max(i + 1, m_nextToList)) {
         int percent = 0;
-        if (progress.Next(percent)) {
+        // The bar moves and Stop is looked at once per percent; messages are handled whenever a slice is
+        // used up as well, since one percent of a large search takes far longer than a window may hang.
+        const bool step = progress.Next(percent);
+        if (step) {
             ::SendMessageW(m_progress, PBM_SETPOS, static_cast<WPARAM>(percent), 0);
-            if (!PumpMessages() || m_stopRequested != 0) {
+        }
+        if (step || ::GetTickCount() - sliceStart >= kSliceMs) {
+            if (!PumpMessages() || (step && m_stopRequested != 0)) {
                 break;
+            }
+            sliceStart = ::GetTickCount();
+            if (m_nextToList > i) {
+                continue;
             }
         }
         ListResultAt(m_search.results[i], i);

@@ -89,6 +89,27 @@ std::wstring ModifiedText(const FILETIME& lastWrite) {
     return std::wstring(L"Modified: ") + date + L", " + time;
 }
 
+std::wstring ConnectFailureText(const std::wstring& computer, DWORD error) {
+    wchar_t* system = nullptr;
+    const DWORD length =
+        ::FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+                         nullptr, error, 0, reinterpret_cast<wchar_t*>(&system), 0, nullptr);
+    std::wstring reason = length && system ? std::wstring(system, length) : std::wstring();
+    if (system) {
+        ::LocalFree(system);
+    }
+    while (!reason.empty() && (reason.back() == L'\n' || reason.back() == L'\r' || reason.back() == L' ')) {
+        reason.pop_back();
+    }
+    wchar_t code[16] = {};
+    swprintf(code, 16, L"%08lX", static_cast<unsigned long>(error));
+    std::wstring text = L"Unable to connect to the registry of " + computer + L".\n\n";
+    if (!reason.empty()) {
+        text += reason + L"\n";
+    }
+    return text + L"Error " + code;
+}
+
 bool ListingProgress::Next(int& percent) {
     ++count_;
     accumulated_ += 100;

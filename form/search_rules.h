@@ -31,6 +31,9 @@ bool SearchButtonEnabled(DWORD mode, const std::wstring& searchText, const std::
 std::wstring TotalsText(DWORD keysSearched, size_t resultCount);
 // The match summary: "Keys: %d ", "Values: %d ", "Data: %d " for each look-at option searched.
 std::wstring MatchSummary(DWORD options, DWORD keyMatches, DWORD valueNameMatches, DWORD dataMatches);
+// The message for a remote computer whose registry could not be connected to: the name, the system's text
+// for the error and the error as eight hexadecimal digits.
+std::wstring ConnectFailureText(const std::wstring& computer, DWORD error);
 // "Modified: <date>, <time>" for a last-write time, in local time and the user's formats; empty for a zero
 // time.
 std::wstring ModifiedText(const FILETIME& lastWrite);

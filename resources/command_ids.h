@@ -15,6 +15,7 @@
 #define ID_EDIT_DELETE_CHECKED 32819      /* Checked Items, "Delete item(s)" (Shift+Delete) */
 #define ID_EDIT_REMOVE 32780              /* Checked Items, "Remove from list" */
 #define ID_EDIT_PREFERENCES 32804         /* "Preferences..." */
+#define ID_EDIT_SHOW_SEARCH_LOG 32820     /* "Show Search Log" */
 #define ID_VIEW_TOOLBAR 59392             /* "&Toolbar" */
 #define ID_VIEW_STATUS_BAR 59393          /* "&Status Bar" */
 #define ID_VIEW_TREEPANE 32802            /* "Key Browser Pane" (Ctrl+K) */

@@ -14,3 +14,5 @@
 #define IDS_KEY_BROWSER 304          /* "Key Browser": pane title and message-box caption */
 #define IDS_KEY_BROWSER_DISABLED 305 /* "Key Browser is disabled.\nDo you want to enable it?" */
 #define IDS_ADMIN_PREFIX 306         /* "Administrator: " before the product name in the title */
+#define IDS_SCAN_PROBLEMS 307        /* " - %lu problem(s), see the search log" after the end-of-search text */
+#define IDS_NO_SEARCH_LOG 308        /* Show Search Log before any search wrote its log */

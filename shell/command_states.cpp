@@ -27,6 +27,7 @@ bool IsFrameCommand(UINT id) {
     case ID_FILE_OPEN_ASADMIN:
     case ID_APP_EXIT:
     case ID_EDIT_PREFERENCES:
+    case ID_EDIT_SHOW_SEARCH_LOG:
     case ID_VIEW_TOOLBAR:
     case ID_VIEW_STATUS_BAR:
     case ID_VIEW_TREEPANE:

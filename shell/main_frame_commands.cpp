@@ -9,6 +9,7 @@
 #include "shell/help.h"
 #include "shell/options_dlg.h"
 #include "base/settings.h"
+#include "shell/search_log_view.h"
 #include "shell/shell_launch.h"
 #include "shell/taskbar.h"
 #include "winlib/resource_string.h"
@@ -31,6 +32,9 @@ BOOL CMainFrame::HandleFrameCommand(WORD id) {
         return TRUE;
     case ID_EDIT_PREFERENCES:
         OnPreferences();
+        return TRUE;
+    case ID_EDIT_SHOW_SEARCH_LOG:
+        ShowSearchLog(m_hWnd, &ShellLaunch);
         return TRUE;
     case ID_VIEW_TOOLBAR:
         OnViewToolBar();
@@ -194,6 +198,13 @@ void CMainFrame::OnScanStatus(WPARAM status) {
             swprintf(finished, sizeof finished / sizeof finished[0], LoadResourceString(IDS_SCAN_FINISHED).c_str(),
                      seconds);
             text = finished;
+        }
+        // Items the search could not open or read are counted here; their lines wait in the search log.
+        if (const DWORD problems = m_view.Search().problems) {
+            wchar_t counted[128] = {};
+            swprintf(counted, sizeof counted / sizeof counted[0], LoadResourceString(IDS_SCAN_PROBLEMS).c_str(),
+                     static_cast<unsigned long>(problems));
+            text += counted;
         }
         m_statusBar.SetPaneText(ID_DEFAULT_PANE, text.c_str());
         if (m_taskbar) {

@@ -1,3 +1,4 @@
+#include "engine/boost_regex.h"
 #include "engine/keldra_thread.h"
 #include "engine/matchers.h"
 
@@ -6,7 +7,6 @@
 #include <cstdint>
 #include <cwctype>
 #include <random>
-#include <regex>
 #include <string>
 #include <vector>
 
@@ -162,9 +162,10 @@ TEST(SetSearchString, InvalidExpressionsAreRefusedWithoutThrowing) {
     CKeldraThread engine;
     EXPECT_FALSE(engine.SetSearchString(L"a[", SM_WILDCARD));
     EXPECT_FALSE(engine.SetSearchString(L"(", SM_REGEX));
-    EXPECT_FALSE(engine.SetSearchString(L"a{2", SM_REGEX));
     EXPECT_FALSE(engine.SetSearchString(L"(a)\\2", SM_REGEX));
     EXPECT_FALSE(engine.SetSearchString(L"   ", SM_FIND_STRING));
+    // An unfinished repeat is read as plain characters, as browsers' ECMAScript reads it.
+    EXPECT_TRUE(engine.SetSearchString(L"a{2", SM_REGEX));
     EXPECT_TRUE(engine.SetSearchString(L"a[bc]", SM_WILDCARD));
     EXPECT_EQ(engine.patterns, (std::vector<std::wstring>{L"a[bc]"}));
     EXPECT_EQ(engine.mode, static_cast<DWORD>(SM_WILDCARD));
@@ -278,9 +279,9 @@ TEST(MatchAndMark, MarksWithTheColourAndNeverMatchesEmptyText) {
     EXPECT_EQ(display, L"");
 }
 
-// The plain matcher stands in for the standard library whenever it accepts an expression: it must find
+// The plain matcher stands in for the expression engine whenever it accepts an expression: it must find
 // exactly the same match on every candidate.
-TEST(PlainPattern, AgreesWithTheStandardLibraryOnRandomExpressions) {
+TEST(PlainPattern, AgreesWithTheExpressionEngineOnRandomExpressions) {
     std::mt19937 random(12345);
     const std::wstring pieces[] = {L"a", L"B", L"b", L".", L".*?", L"\u00c9", L"\u00e9"};
     const wchar_t letters[] = {L'a', L'A', L'b', L'B', L'c', L'\n', L'\u00e9', L'\u00c9', L'\u2028'};
@@ -299,18 +300,14 @@ TEST(PlainPattern, AgreesWithTheStandardLibraryOnRandomExpressions) {
         bool ignoreCase = random() % 2 == 0;
         PlainPattern<wchar_t> plain;
         ASSERT_TRUE(plain.Parse(expression, ignoreCase)) << expression.size();
-        auto flags = std::regex_constants::ECMAScript | std::regex_constants::nosubs;
-        if (ignoreCase) {
-            flags |= std::regex_constants::icase;
-        }
-        std::wregex regex(expression, flags);
-        std::wsmatch match;
-        bool expected = std::regex_search(text, match, regex);
+        searchregex::Regex<wchar_t> regex(expression, searchregex::Syntax(ignoreCase));
+        boost::match_results<std::wstring::const_iterator> match;
+        bool expected = boost::regex_search(text, match, regex);
         MatchAnswer answer = plain.Search(text);
         ASSERT_EQ(answer.found, expected) << "round " << round;
         if (expected) {
-            ASSERT_EQ(answer.position, static_cast<size_t>(match.position(0))) << "round " << round;
-            ASSERT_EQ(answer.length, static_cast<size_t>(match.length(0))) << "round " << round;
+            ASSERT_EQ(answer.position, static_cast<size_t>((match[0].first - text.cbegin()))) << "round " << round;
+            ASSERT_EQ(answer.length, static_cast<size_t>((match[0].second - match[0].first))) << "round " << round;
         }
         ++compared;
     }
@@ -362,10 +359,10 @@ TEST(RegexPrefilter, EveryMatchContainsTheLiteral) {
         for (int i = 0, n = 1 + static_cast<int>(random() % 7); i < n; ++i) {
             expression += pieces[random() % std::size(pieces)];
         }
-        std::wregex regex;
+        searchregex::Regex<wchar_t> regex;
         try {
-            regex.assign(expression, std::regex_constants::ECMAScript | std::regex_constants::icase);
-        } catch (const std::regex_error&) {
+            regex.assign(expression, searchregex::Syntax(true));
+        } catch (const std::exception&) {
             continue;
         }
         std::wstring literal = regexprefilter::RequiredLiteral<wchar_t>(expression);
@@ -377,7 +374,7 @@ TEST(RegexPrefilter, EveryMatchContainsTheLiteral) {
             for (int i = 0, n = static_cast<int>(random() % 10); i < n; ++i) {
                 text += letters[random() % std::size(letters)];
             }
-            if (std::regex_search(text, regex)) {
+            if (boost::regex_search(text, regex)) {
                 std::wstring lower = text;
                 for (wchar_t& c : lower) {
                     c = static_cast<wchar_t>(std::towlower(c));
@@ -390,21 +387,9 @@ TEST(RegexPrefilter, EveryMatchContainsTheLiteral) {
     EXPECT_GT(checked, 1000);
 }
 
-struct RegexJob {
-    SearchMatcher* matcher;
-    std::wstring text;
-    MatchAnswer answer;
-};
-
-DWORD WINAPI RunRegexJob(void* parameter) {
-    auto* job = static_cast<RegexJob*>(parameter);
-    job->answer = job->matcher->MatchText(job->text);
-    return 0;
-}
-
-TEST(RegexSearch, LongCandidatesNeitherCrashNorHang) {
-    // A wildcard search takes the plain matcher, which needs no stack per character and does not go
-    // quadratic on a line that lacks the rest of the pattern.
+// Fault guarded against: candidates beyond 32,768 characters or bytes were never given to the expression
+// search (it recursed per character), so long values silently never matched.
+TEST(RegexSearch, CandidatesOfAnyLengthAreSearched) {
     SearchMatcher matcher;
     ASSERT_TRUE(matcher.Configure(SM_WILDCARD, WildcardToRegex(L"a*z"), 0, 0));
     std::wstring huge = L"a" + std::wstring(2000000, L'b');
@@ -414,21 +399,83 @@ TEST(RegexSearch, LongCandidatesNeitherCrashNorHang) {
     EXPECT_TRUE(answer.found);
     EXPECT_EQ(answer.length, huge.size());
 
-    // A general expression is not given candidates beyond the limit; the answer says so. Up to the limit it
-    // runs on a stack as large as the search worker's.
     ASSERT_TRUE(matcher.Configure(SM_REGEX, L"a(b|c)*z", 0, 0));
     answer = matcher.MatchText(huge);
+    EXPECT_TRUE(answer.found);
+    EXPECT_FALSE(answer.failed);
+    EXPECT_EQ(answer.length, huge.size());
+
+    const std::wstring justOver = std::wstring(32763, L'q') + L"needle";
+    ASSERT_TRUE(matcher.Configure(SM_REGEX, L"ne+dle", 0, 0));
+    answer = matcher.MatchText(justOver);
+    EXPECT_TRUE(answer.found);
+    EXPECT_EQ(answer.position, 32763u);
+    std::wstring million = L"a" + std::wstring(1000000 - 7, L'x') + L"needle";
+    ASSERT_TRUE(matcher.Configure(SM_REGEX, L"a.*needle", 0, 0));
+    answer = matcher.MatchText(million);
+    EXPECT_TRUE(answer.found);
+    EXPECT_EQ(answer.length, 1000000u);
+
+    // Binary data: the single-byte expression over a megabyte.
+    std::vector<BYTE> data(1 << 20, '.');
+    const char tail[] = "neeedle";
+    std::copy(tail, tail + 7, data.end() - 7);
+    ASSERT_TRUE(matcher.Configure(SM_REGEX, L"[m-o]e+dle", 0, 0));
+    answer = matcher.MatchBytes(data.data(), data.size());
+    EXPECT_TRUE(answer.found);
+    EXPECT_EQ(answer.position, data.size() - 7);
+}
+
+// An expression that cannot finish is a failure with the engine's reason, not a miss.
+TEST(RegexSearch, AnExpressionTooComplexToFinishIsReportedAsAFailure) {
+    SearchMatcher matcher;
+    ASSERT_TRUE(matcher.Configure(SM_REGEX, L"(x+x+)+y", 0, 0));
+    // The candidate holds the expression's literal, so the prefilter lets it through.
+    MatchAnswer answer = matcher.MatchText(std::wstring(60, L'x') + L"-y");
     EXPECT_FALSE(answer.found);
-    EXPECT_TRUE(answer.tooLong);
-    RegexJob job{&matcher, L"a" + std::wstring(kRegexCandidateLimit - 2, L'c') + L"z", {}};
-    HANDLE thread =
-        CreateThread(nullptr, kRegexStackReserve, &RunRegexJob, &job, STACK_SIZE_PARAM_IS_A_RESERVATION, nullptr);
-    ASSERT_NE(thread, nullptr);
-    WaitForSingleObject(thread, INFINITE);
-    CloseHandle(thread);
-    EXPECT_TRUE(job.answer.found);
-    EXPECT_EQ(job.answer.length, kRegexCandidateLimit);
-    EXPECT_FALSE(job.answer.tooLong);
+    EXPECT_TRUE(answer.failed);
+    EXPECT_FALSE(matcher.LastFailure().empty());
+    const std::string bytes = std::string(60, 'x') + "-y";
+    answer = matcher.MatchBytes(reinterpret_cast<const BYTE*>(bytes.data()), bytes.size());
+    EXPECT_TRUE(answer.failed);
+    answer = matcher.MatchText(L"xxxy");
+    EXPECT_TRUE(answer.found);
+    EXPECT_FALSE(answer.failed);
+}
+
+// The grammar as the search modes read it: anchors at the ends only, "." never a line break, even though
+// the engine's own defaults differ.
+TEST(RegexSearch, AnchorsAndDotFollowTheEcmaScriptReading) {
+    const TextCase cases[] = {
+        {SM_REGEX, L"^b", kIgnoreCase, L"a\nb", false, 0, 0},
+        {SM_REGEX, L"a$", kIgnoreCase, L"a\nb", false, 0, 0},
+        {SM_REGEX, L"a.b", kIgnoreCase, L"a\nb", false, 0, 0},
+        {SM_REGEX, L"a.b", kIgnoreCase, L"a\u2028b", false, 0, 0},
+        {SM_REGEX, L"a[^x]b", kIgnoreCase, L"a\nb", true, 0, 3},
+        {SM_REGEX, L"^a.c$", kIgnoreCase, L"ABC", true, 0, 3},
+        {SM_REGEX, L"\\d+", kIgnoreCase, L"ab123", true, 2, 3},
+        {SM_REGEX, L"(?:ab)+", kMatchCase, L"xababAB", true, 1, 4},
+    };
+    for (const TextCase& c : cases) {
+        SearchMatcher matcher;
+        ASSERT_TRUE(matcher.Configure(c.mode, c.pattern, 0, c.options)) << c.pattern;
+        MatchAnswer answer = matcher.MatchText(c.candidate);
+        EXPECT_EQ(answer.found, c.found) << c.pattern;
+        if (c.found) {
+            EXPECT_EQ(answer.position, c.position) << c.pattern;
+            EXPECT_EQ(answer.length, c.length) << c.pattern;
+        }
+    }
+}
+
+// Inline options change how the rest of an expression reads; the prefilter must not demand a literal then.
+TEST(RegexPrefilter, GivesNoLiteralWhereInlineOptionsChangeTheReading) {
+    for (const wchar_t* expression : {L"(?i)abc", L"x(?i:abc)", L"\\Qa.b\\E", L"(?x) a b c", L"(*ANY)abc"}) {
+        EXPECT_EQ(regexprefilter::RequiredLiteral<wchar_t>(expression), L"") << expression;
+    }
+    SearchMatcher matcher;
+    ASSERT_TRUE(matcher.Configure(SM_REGEX, L"(?i)needle", 0, SO_MATCH_CASE));
+    EXPECT_TRUE(matcher.MatchText(L"a NEEDLE").found);
 }
 
 } // namespace

@@ -279,22 +279,71 @@ TEST_F(Walker, CaseOptionSetAfterTheSearchStringIsHonoured) {
     EXPECT_EQ(Found(engine), (std::vector<std::wstring>{root.Path() + L":MIXED2"}));
 }
 
-TEST_F(Walker, DataTooLongForARegularExpressionIsLoggedNotSearched) {
+// Fault guarded against: values longer than 32,768 characters (or bytes) were never searched by a regular
+// expression or a wildcard pattern, and the user was not told; the find-string mode found them.
+TEST_F(Walker, ValuesOfAnyLengthMatchInEveryModeThatLooksAtData) {
     ScratchKey root(kBase + L"\\LongData");
-    SetString(root.Get(), L"", L"big", std::wstring(kRegexCandidateLimit + 10, L'q') + L"end");
-    SetString(root.Get(), L"", L"small", L"qqend");
-    Prepare(engine, root.LookIn(), L"q(q)+end", SM_REGEX);
-    ASSERT_TRUE(engine.Start());
-    WaitForSingleObject(engine.GetHandle(), INFINITE);
-    engine.Stop();
-    EXPECT_EQ(Found(engine), (std::vector<std::wstring>{root.Path() + L":small"}));
-    EXPECT_EQ(SearchLogLines(), (std::vector<std::string>{"Value data too long for a regular expression search: " +
-                                                          Narrow(root.Path()) + "\\big"}));
-    // A wildcard search takes data of any length.
-    Prepare(engine, root.LookIn(), L"q*end", SM_WILDCARD);
-    engine.ResetStopEvent(); // left set by Stop; Start would clear it
+    const std::wstring p = root.Path();
+    SetString(root.Get(), L"", L"justOver", std::wstring(32763, L'q') + L"needle"); // 32,769 characters
+    std::wstring million(1000000 - 6, L'x');
+    million[0] = L'a';
+    SetString(root.Get(), L"", L"million", million + L"needle");
+    std::wstring multi = std::wstring(40000, L'y') + L'\0' + std::wstring(40000, L'z') + L"needle" + L'\0';
+    SetValue(root.Get(), L"", L"multi", REG_MULTI_SZ, multi.c_str(), (multi.size() + 1) * sizeof(wchar_t));
+    std::vector<BYTE> binary(1 << 20, 0x11);
+    const char needle[] = "needle";
+    std::copy(needle, needle + 6, binary.end() - 10);
+    binary[binary.size() - 2] = 0xAB;
+    binary[binary.size() - 1] = 0xCD;
+    SetValue(root.Get(), L"", L"binary", REG_BINARY, binary.data(), binary.size());
+
+    struct Case {
+        const wchar_t* text;
+        DWORD mode;
+        std::vector<std::wstring> found;
+    };
+    const Case cases[] = {
+        {L"ne+dle", SM_REGEX, {p + L":binary", p + L":justOver", p + L":million", p + L":multi"}},
+        {L"a.*needle", SM_REGEX, {p + L":million"}},
+        {L"q+needle$", SM_REGEX, {p + L":justOver"}},
+        {L"*need?e", SM_WILDCARD, {p + L":binary", p + L":justOver", p + L":million", p + L":multi"}},
+        {L"[n]eedle", SM_WILDCARD, {p + L":binary", p + L":justOver", p + L":million", p + L":multi"}},
+        {L"needle", SM_FIND_STRING, {p + L":binary", p + L":justOver", p + L":million", p + L":multi"}},
+        {L"6C651111ABCD", SM_HEX, {p + L":binary"}},
+    };
+    for (const Case& c : cases) {
+        // The form looks at nothing but the data's hexadecimal text in the hex mode.
+        Prepare(engine, root.LookIn(), c.text, c.mode, c.mode == SM_HEX ? 0 : SO_KEYS | SO_VALUES | SO_DATA);
+        engine.Run();
+        std::vector<std::wstring> found = Found(engine);
+        std::sort(found.begin(), found.end());
+        EXPECT_EQ(found, c.found) << c.text;
+        EXPECT_EQ(engine.problems, 0u) << c.text;
+        EXPECT_TRUE(SearchLog().empty()) << c.text;
+    }
+    // The matched part is marked in the data, however far into the value it lies.
+    Prepare(engine, root.LookIn(), L"a.*needle", SM_REGEX);
     engine.Run();
-    EXPECT_EQ(engine.results.size(), 2u);
+    ASSERT_EQ(engine.results.size(), 1u);
+    EXPECT_NE(engine.results[0].dataMarkup.find(L"needle</font>"), std::wstring::npos);
+}
+
+// Fault guarded against: an expression the engine gives up on (too complex to finish) made the value look
+// like a miss; it must be logged with its key path and counted.
+TEST_F(Walker, ExpressionsTooComplexToFinishAreLoggedAndCounted) {
+    ScratchKey root(kBase + L"\\Complex");
+    SetString(root.Get(), L"", L"hard", std::wstring(60, L'x') + L"-y");
+    SetString(root.Get(), L"", L"easy", L"xxy");
+    SetString(root.Get(), L"Sub", L"other", L"xxxy");
+    Prepare(engine, root.LookIn(), L"(x+x+)+y", SM_REGEX);
+    engine.Run();
+    std::vector<std::wstring> found = Found(engine);
+    EXPECT_EQ(found, (std::vector<std::wstring>{root.Path() + L":easy", root.Path() + L"\\Sub:other"}));
+    EXPECT_EQ(engine.problems, 1u);
+    const std::vector<std::string> lines = SearchLogLines();
+    ASSERT_EQ(lines.size(), 1u);
+    EXPECT_EQ(lines[0].rfind("Regular expression search failed (", 0), 0u) << lines[0];
+    EXPECT_NE(lines[0].find("): " + Narrow(root.Path()) + "\\hard"), std::string::npos) << lines[0];
 }
 
 // Runs the engine's search on a thread whose stack is far too small for one frame with two 260-character

@@ -173,4 +173,24 @@ TEST_F(Delivery, ASearchThatFindsNothingOnlyStartsAndFinishes) {
     EXPECT_EQ(view.codes, (std::vector<WPARAM>{SN_STARTED, SN_FINISHED}));
 }
 
+// The end of a search empties the queue in slices; each slice takes whole batches and the last one leaves
+// nothing behind, however the records fall into batches.
+TEST_F(Delivery, TheQueueIsEmptiedInSlicesWithNothingLeftBehind) {
+    const HWND nowhere = reinterpret_cast<HWND>(static_cast<LONG_PTR>(1));
+    for (size_t count : {size_t{0}, size_t{1}, size_t{255}, size_t{256}, size_t{257}, size_t{20000}}) {
+        for (size_t i = 0; i < count; ++i) {
+            ASSERT_TRUE(MsgQueuePost(nowhere, i));
+        }
+        int slices = 1;
+        while (!MsgQueueDrainFor(0)) {
+            ++slices;
+        }
+        EXPECT_EQ(MsgQueueGet(), nullptr) << count;
+        EXPECT_LE(static_cast<size_t>(slices), count / 256 + 1) << count;
+    }
+    MsgQueueClose();
+    EXPECT_TRUE(MsgQueueDrainFor(0)) << "no queue: nothing to wait for";
+    ASSERT_TRUE(MsgQueueCreate());
+}
+
 } // namespace

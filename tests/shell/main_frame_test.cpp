@@ -160,8 +160,9 @@ TEST_F(FrameTest, AcceleratorsRouteToTheirCommands) {
 
 TEST_F(FrameTest, EveryCommandReachesTheFrameOrTheView) {
     frame->runFrameCommands = false;
-    const WORD frameOwned[] = {ID_FILE_OPEN_ASADMIN, ID_APP_EXIT,    ID_EDIT_PREFERENCES, ID_VIEW_TOOLBAR,
-                               ID_VIEW_STATUS_BAR,   ID_VIEW_RIBBON, ID_HELP_HELP,        ID_APP_ABOUT};
+    const WORD frameOwned[] = {ID_FILE_OPEN_ASADMIN,    ID_APP_EXIT,     ID_EDIT_PREFERENCES,
+                               ID_EDIT_SHOW_SEARCH_LOG, ID_VIEW_TOOLBAR, ID_VIEW_STATUS_BAR,
+                               ID_VIEW_RIBBON,          ID_HELP_HELP,    ID_APP_ABOUT};
     const WORD viewOwned[] = {ID_FILE_OPEN_REGEDIT,
                               ID_FILE_SAVE,
                               ID_FILE_EXPORT,

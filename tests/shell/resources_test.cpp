@@ -407,6 +407,7 @@ TEST_F(Menus, MainMenuHasEveryItemInPlace) {
            0,
            {{L"Delete item(s)\tShift+Delete", ID_EDIT_DELETE_CHECKED, {}}, {L"Remove from list", ID_EDIT_REMOVE, {}}}},
           kSep,
+          {L"Show Search Log", ID_EDIT_SHOW_SEARCH_LOG, {}},
           {L"Preferences...", ID_EDIT_PREFERENCES, {}}}},
         {L"&View",
          0,
