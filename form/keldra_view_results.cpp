@@ -16,23 +16,6 @@ bool KeyDown(int key) {
     return (::GetKeyState(key) & 0x8000) != 0;
 }
 
-// Destroys a loaded menu with everything in it.
-class MenuHandle {
-public:
-    explicit MenuHandle(HMENU menu) : menu_(menu) {}
-    ~MenuHandle() {
-        if (menu_) {
-            ::DestroyMenu(menu_);
-        }
-    }
-    MenuHandle(const MenuHandle&) = delete;
-    MenuHandle& operator=(const MenuHandle&) = delete;
-    HMENU Get() const { return menu_; }
-
-private:
-    HMENU menu_;
-};
-
 } // namespace
 
 // ---- what the list shows

@@ -8,8 +8,8 @@
 #include "results/result_deletes.h"
 #include "results/result_texts.h"
 #include "results/wait_cursor.h"
-#include "shell/log_file.h"
-#include "shell/settings.h"
+#include "base/log_file.h"
+#include "base/settings.h"
 
 #include <shellapi.h>
 

@@ -1,6 +1,6 @@
 #include "results/result_deletes.h"
 
-#include "shell/win_handles.h"
+#include "base/win_handles.h"
 
 DeleteOutcome DeleteResultValue(const SearchResult& record) {
     DeleteOutcome outcome;

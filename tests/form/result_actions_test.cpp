@@ -1,8 +1,8 @@
 // Acting on results through the real view: deletes from the registry (single and checked, with the delete
 // log), the refusals for remote results and hive roots, the list-only actions, the clipboard copies and the
 // list's keys.
-#include "shell/log_file.h"
-#include "shell/settings.h"
+#include "base/log_file.h"
+#include "base/settings.h"
 #include "tests/common/message_box_closer.h"
 #include "tests/form/actions_fixture.h"
 

@@ -2,7 +2,7 @@
 // Save and Export as .REG end to end with the file dialog answered; and a registry script exported, deleted
 // and imported again by the system's own reg.exe.
 #include "results/list_save.h"
-#include "shell/settings.h"
+#include "base/settings.h"
 #include "tests/common/message_box_closer.h"
 #include "tests/common/modal_driver.h"
 #include "tests/form/actions_fixture.h"
