@@ -215,6 +215,7 @@ void CKeldraWTLView::OnInitDialog() {
     ::SendMessageW(m_progress, PBM_SETMARQUEE, TRUE, kMarqueeStepMs);
 
     m_list.SubclassWindow(GetDlgItem(IDC_RESULTS_LIST));
+    m_actions.Attach(m_hWnd, [this](const std::wstring& text) { SetPaneText(0, text); });
 
     const std::pair<CMruComboCtrl*, std::pair<int, const wchar_t*>> histories[] = {
         {&m_lookIn, {IDC_LOOKIN, kLookInHistorySubKey}},

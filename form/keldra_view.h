@@ -17,6 +17,7 @@
 #include "form/search_options.h"
 #include "resources/dialog_ids.h"
 #include "results/html_list_ctrl.h"
+#include "results/result_actions.h"
 #include "winlib/dialog_impl.h"
 #include "winlib/dialog_resize.h"
 
@@ -90,9 +91,11 @@ public:
     size_t ListedCount() const { return static_cast<size_t>(m_list.GetItemCount()); }
     // The result index (row user data) of the selected row; -1 when no row is selected or the selection
     // is not below the row count.
-    int SelectedResult();
-    bool CopySelectedResult(SearchResult& out);
-    bool IsRemoteSearch() const { return !m_search.remoteComputer.empty(); }
+    int SelectedResult() const { return m_actions.SelectedResult(); }
+    bool CopySelectedResult(SearchResult& out) const { return m_actions.CopySelectedResult(out); }
+    bool IsRemoteSearch() const { return m_actions.IsRemote(); }
+    // What the command rules read: the list, the selection, the remote flag, the key filter.
+    CommandStateInputs CommandInputs() const;
     // Results are listed in index order; every result below this index has been handed to the list (or left
     // out as removed). A rebuild of the list during a search sets it to the count it listed.
     size_t NextResultToList() const { return m_nextToList; }
@@ -112,6 +115,9 @@ public:
     // ---- parts for the result actions and the key browser
 
     CHTMLListCtrl& ResultsList() { return m_list; }
+    ResultActions& Actions() { return m_actions; }
+    // The key browser's selected key as "HKEY_...\path"; empty when no item is selected.
+    std::wstring KeyBrowserSelectedPath();
     CMultiPaneStatusBarCtrl* StatusBar() const { return m_statusBar; }
     HWND FrameWindow() const { return m_frame; }
     HWND KeyBrowserTree() const { return m_keyBrowserTree ? *m_keyBrowserTree : nullptr; }
@@ -175,6 +181,7 @@ private:
 
     // Results and key browser (keldra_view_results.cpp).
     BOOL OnResultCommand(WORD id);
+    void RunResultCommand(WORD id);
     LRESULT OnResultListKeyDown(const NMLVKEYDOWN& key);
     void OnResultSelectionChanged(const NMHTMLLIST& info);
     void OnResultContextMenu(LPARAM screenPoint);
@@ -187,6 +194,7 @@ private:
     OptionsTree::CPropertyTreeCtrl m_tree;
     CSearchOptions m_options{m_tree};
     CHTMLListCtrl m_list;
+    ResultActions m_actions{m_list, m_search};
     ImageListHandle m_typeImages;
     CMruComboCtrl m_searchText;
     CMruComboCtrl m_lookIn;

@@ -60,7 +60,9 @@ void AppendHexBytes(std::wstring& item, const BYTE* data, size_t size) {
 } // namespace
 
 std::wstring RegValueItem(const std::wstring& name, DWORD type, const BYTE* data, size_t size) {
-    std::wstring item = name.empty() ? L"@=" : L"\"" + name + L"\"=";
+    // Names are escaped like string data: an unescaped quote or backslash ends or corrupts the name when the
+    // script is imported.
+    std::wstring item = name.empty() ? L"@=" : L"\"" + Escaped(name) + L"\"=";
     if (type == REG_SZ) {
         item += L"\"" + Escaped(StringData(data, size)) + L"\"\n";
         return item;

@@ -9,7 +9,7 @@
 // Long byte lists break after the column passes this, with a backslash and a two-blank indent.
 inline constexpr size_t kRegHexWrapColumn = 75;
 
-// One value's item, ending in LF: "\"name\"=" (the name unescaped) or "@=" for the default value, then
+// One value's item, ending in LF: "\"name\"=" (\ and " in the name escaped) or "@=" for the default value, then
 // the string in quotes with \ and " escaped (REG_SZ), dword:xxxxxxxx (a 4-byte REG_DWORD) or a hex: /
 // hex(type): byte list. Reads exactly `size` bytes of data, whatever the type claims.
 std::wstring RegValueItem(const std::wstring& name, DWORD type, const BYTE* data, size_t size);

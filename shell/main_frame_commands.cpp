@@ -230,20 +230,8 @@ BOOL CMainFrame::OnIdle() {
 }
 
 void CMainFrame::UpdateCommandStates() {
-    CommandStateInputs inputs;
-    inputs.count = m_view.ListedCount();
-    inputs.selected = m_view.SelectedResult();
-    inputs.remote = m_view.IsRemoteSearch();
-    if (inputs.selected != -1) {
-        SearchResult record;
-        if (m_view.CopySelectedResult(record)) {
-            inputs.selectedIsKey = record.IsKey();
-            inputs.selectedHasKeyPath = !record.keyPath.empty();
-        } else {
-            inputs.selected = -1;
-        }
-    }
-    for (const CommandEnabled& state : ComputeCommandStates(inputs)) {
+    // The view's inputs feed the same rules as its context menu, so the two never disagree.
+    for (const CommandEnabled& state : ComputeCommandStates(m_view.CommandInputs())) {
         UIEnable(state.id, state.enabled);
     }
 }

@@ -1,5 +1,6 @@
 #include "tests/common/message_box_closer.h"
 
+#include <algorithm>
 #include <cwchar>
 #include <utility>
 
@@ -40,7 +41,10 @@ std::wstring BoxText(HWND box) {
 } // namespace
 
 MessageBoxCloser::MessageBoxCloser(int button, std::wstring caption)
-    : button_(button), caption_(std::move(caption)), previous_(g_active) {
+    : MessageBoxCloser(std::vector<int>{button}, std::move(caption)) {}
+
+MessageBoxCloser::MessageBoxCloser(std::vector<int> buttons, std::wstring caption)
+    : buttons_(std::move(buttons)), caption_(std::move(caption)), previous_(g_active) {
     g_active = this;
     hook_ = ::SetWindowsHookExW(WH_CBT, &HookProc, nullptr, ::GetCurrentThreadId());
 }
@@ -61,12 +65,13 @@ LRESULT CALLBACK MessageBoxCloser::HookProc(int code, WPARAM wParam, LPARAM lPar
             answered = answered || handled == window;
         }
         if (!answered && IsDialogWindow(window) && (self->caption_.empty() || TextOf(window) == self->caption_)) {
+            const int button = self->buttons_[std::min(self->seen_.size(), self->buttons_.size() - 1)];
             self->handled_.push_back(window);
             // The box is complete when it is activated; the press is posted so that it lands in the box's
             // own modal loop.
             self->seen_.push_back({TextOf(window), BoxText(window)});
-            ::PostMessageW(window, WM_COMMAND, MAKEWPARAM(self->button_, BN_CLICKED),
-                           reinterpret_cast<LPARAM>(::GetDlgItem(window, self->button_)));
+            ::PostMessageW(window, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED),
+                           reinterpret_cast<LPARAM>(::GetDlgItem(window, button)));
         }
     }
     return ::CallNextHookEx(self ? self->hook_ : nullptr, code, wParam, lParam);

@@ -20,6 +20,8 @@ public:
     // button: the command to press (IDOK, IDYES, IDNO, IDCANCEL ...). With a caption, only dialogs with
     // exactly that caption are answered (for a standard dialog opened over another dialog of the test).
     explicit MessageBoxCloser(int button, std::wstring caption = {});
+    // Answers the boxes in turn with the given buttons; the last one answers every box after them.
+    explicit MessageBoxCloser(std::vector<int> buttons, std::wstring caption = {});
     MessageBoxCloser(const MessageBoxCloser&) = delete;
     MessageBoxCloser& operator=(const MessageBoxCloser&) = delete;
     ~MessageBoxCloser();
@@ -29,7 +31,7 @@ public:
 private:
     static LRESULT CALLBACK HookProc(int code, WPARAM wParam, LPARAM lParam);
 
-    int button_;
+    std::vector<int> buttons_;
     std::wstring caption_;
     HHOOK hook_ = nullptr;
     MessageBoxCloser* previous_ = nullptr;

@@ -24,8 +24,15 @@ public:
     std::vector<WPARAM> scans;
     std::vector<std::wstring> defaultPaneAtScan;
     CMultiPaneStatusBarCtrl* statusBar = nullptr;
+    // Commands sent to the frame (the view sends some back there), handed on like the frame does.
+    std::function<void(WPARAM, LPARAM)> onCommand;
 
-    BOOL ProcessWindowMessage(HWND, UINT uMsg, WPARAM wParam, LPARAM, LRESULT& lResult, DWORD) override {
+    BOOL ProcessWindowMessage(HWND, UINT uMsg, WPARAM wParam, LPARAM lParam, LRESULT& lResult, DWORD) override {
+        if (uMsg == WM_COMMAND && onCommand) {
+            onCommand(wParam, lParam);
+            lResult = 0;
+            return TRUE;
+        }
         if (uMsg != WM_SCANSTATUS) {
             return FALSE;
         }

@@ -127,8 +127,14 @@ TEST(RegValueText, StringsAreEscapedAndEndAtTheirFirstNul) {
     EXPECT_EQ(Item(L"Path", REG_SZ, std::wstring(L"C:\\dir \"q\"\0", 11)), L"\"Path\"=\"C:\\\\dir \\\"q\\\"\"\n");
     EXPECT_EQ(Item(L"s", REG_SZ, std::wstring(L"ab\0cd\0", 6)), L"\"s\"=\"ab\"\n");
     EXPECT_EQ(Item(L"", REG_SZ, std::wstring(L"dflt\0", 5)), L"@=\"dflt\"\n");
-    EXPECT_EQ(Item(L"say \"hi\"", REG_SZ, std::wstring(L"x\0", 2)), L"\"say \"hi\"\"=\"x\"\n");
     EXPECT_EQ(Item(L"e", REG_SZ, std::vector<BYTE>{}), L"\"e\"=\"\"\n");
+}
+
+// Fault guarded against: a value name holding a quote or a backslash was written as it is, so importing
+// the script cut the name short at the quote or read the backslash as an escape.
+TEST(RegValueText, ValueNamesAreEscapedLikeStrings) {
+    EXPECT_EQ(Item(L"say \"hi\"", REG_SZ, std::wstring(L"x\0", 2)), L"\"say \\\"hi\\\"\"=\"x\"\n");
+    EXPECT_EQ(Item(L"a\\b", REG_DWORD, std::vector<BYTE>{1, 0, 0, 0}), L"\"a\\\\b\"=dword:00000001\n");
 }
 
 // Fault guarded against: string data without a terminator, or of an odd size, was read past its end.

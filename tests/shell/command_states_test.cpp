@@ -24,8 +24,9 @@ TEST(CommandStates, EmptyListDisablesEverythingThatNeedsResultsOrASelection) {
     }
     EXPECT_TRUE(states.at(ID_FILE_OPEN_REGEDIT));
     EXPECT_TRUE(states.at(ID_RIBBON_REMOVE));
-    // Save, Export and Refresh are never disabled, so the rules never touch them.
-    EXPECT_EQ(states.count(ID_FILE_SAVE) + states.count(ID_FILE_EXPORT) + states.count(ID_VIEW_REFRESH), 0u);
+    // Save and Refresh are never disabled, so the rules never touch them; Export reports the empty list.
+    EXPECT_EQ(states.count(ID_FILE_SAVE) + states.count(ID_VIEW_REFRESH), 0u);
+    EXPECT_TRUE(states.at(ID_FILE_EXPORT));
 }
 
 TEST(CommandStates, SelectedValueAndSelectedKeyEnableDifferentDeletes) {
@@ -71,7 +72,7 @@ TEST(CommandStates, RemoteResultsCanBeCopiedButNotChanged) {
     remote.selectedHasKeyPath = true;
     auto states = States(remote);
     for (UINT id : {ID_FILE_OPEN_REGEDIT, ID_EDIT_DELETE_SELECTED, ID_EDIT_DELETE_KEY_SELECTED, ID_EDIT_REMOVE_SELECTED,
-                    ID_EDIT_REMOVE, ID_EDIT_DELETE_CHECKED}) {
+                    ID_EDIT_REMOVE, ID_EDIT_DELETE_CHECKED, ID_FILE_EXPORT}) {
         EXPECT_FALSE(states.at(id)) << id;
     }
     for (UINT id : {ID_EDIT_COPY, ID_EDIT_COPY_SELECTED, ID_EDIT_COPY_VALUE, ID_EDIT_MARK_ALL}) {

@@ -16,6 +16,8 @@ public:
     std::vector<WORD> frameCommands;
     std::vector<WORD> viewCommands;
     bool runFrameCommands = true;
+    // Routing tests only look where a command goes; the view's actions (dialogs, the registry editor) stay out.
+    bool runViewCommands = true;
     int listFontReloads = 0;
 
 protected:
@@ -25,7 +27,7 @@ protected:
     }
     BOOL ForwardCommandToView(WPARAM wParam, LPARAM lParam, LRESULT& lResult) override {
         viewCommands.push_back(LOWORD(wParam));
-        return CMainFrame::ForwardCommandToView(wParam, lParam, lResult);
+        return runViewCommands ? CMainFrame::ForwardCommandToView(wParam, lParam, lResult) : TRUE;
     }
     void ReloadListFont() override {
         ++listFontReloads;

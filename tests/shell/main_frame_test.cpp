@@ -131,6 +131,7 @@ TEST_F(FrameTest, AcceleratorsRouteToTheirCommands) {
                         {'S', true, ID_FILE_SAVE},
                         {VK_F5, false, ID_VIEW_REFRESH},
                         {'R', true, ID_VIEW_RIBBON}};
+    frame->runViewCommands = false;
     BYTE state[256] = {};
     HWND target = GetDlgItem(frame->View(), IDC_RESULTS_LIST);
     for (const Key& key : keys) {
@@ -160,6 +161,7 @@ TEST_F(FrameTest, AcceleratorsRouteToTheirCommands) {
 
 TEST_F(FrameTest, EveryCommandReachesTheFrameOrTheView) {
     frame->runFrameCommands = false;
+    frame->runViewCommands = false;
     const WORD frameOwned[] = {ID_FILE_OPEN_ASADMIN,    ID_APP_EXIT,     ID_EDIT_PREFERENCES,
                                ID_EDIT_SHOW_SEARCH_LOG, ID_VIEW_TOOLBAR, ID_VIEW_STATUS_BAR,
                                ID_VIEW_RIBBON,          ID_HELP_HELP,    ID_APP_ABOUT};

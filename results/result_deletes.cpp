@@ -1,0 +1,71 @@
+#include "results/result_deletes.h"
+
+#include "base/win_handles.h"
+
+DeleteOutcome DeleteResultValue(const SearchResult& record) {
+    DeleteOutcome outcome;
+    if (record.IsKey()) {
+        outcome.error = ERROR_INVALID_PARAMETER;
+        return outcome;
+    }
+    KeyHandle key;
+    const LONG opened = ::RegOpenKeyExW(record.root, record.keyPath.c_str(), 0, KEY_ALL_ACCESS, key.Receive());
+    if (opened != ERROR_SUCCESS) {
+        outcome.error = static_cast<DWORD>(opened);
+        return outcome;
+    }
+    outcome.opened = true;
+    outcome.error = static_cast<DWORD>(::RegDeleteValueW(key.Get(), record.valueName.c_str()));
+    return outcome;
+}
+
+DeleteOutcome DeleteResultKey(const SearchResult& record) {
+    DeleteOutcome outcome;
+    if (record.keyPath.empty()) {
+        outcome.error = ERROR_INVALID_PARAMETER;
+        return outcome;
+    }
+    KeyHandle key;
+    const LONG opened = ::RegOpenKeyExW(record.root, record.keyPath.c_str(), 0, KEY_ALL_ACCESS, key.Receive());
+    if (opened != ERROR_SUCCESS) {
+        outcome.error = static_cast<DWORD>(opened);
+        return outcome;
+    }
+    outcome.opened = true;
+    // Subkeys and values first, then the key itself through its parent.
+    LONG status = ::RegDeleteTreeW(key.Get(), nullptr);
+    key.Reset();
+    if (status == ERROR_SUCCESS) {
+        status = ::RegDeleteKeyW(record.root, record.keyPath.c_str());
+    }
+    outcome.error = static_cast<DWORD>(status);
+    return outcome;
+}
+
+ResultPresence CheckResultPresence(const SearchResult& record) {
+    KeyHandle key;
+    const LONG opened = ::RegOpenKeyExW(record.root, record.keyPath.c_str(), 0, KEY_READ, key.Receive());
+    if (opened == ERROR_FILE_NOT_FOUND) {
+        return ResultPresence::Gone;
+    }
+    if (opened != ERROR_SUCCESS) {
+        return ResultPresence::Unknown;
+    }
+    if (record.IsKey()) {
+        return ResultPresence::Present;
+    }
+    const LONG queried = ::RegQueryValueExW(key.Get(), record.valueName.c_str(), nullptr, nullptr, nullptr, nullptr);
+    if (queried == ERROR_FILE_NOT_FOUND) {
+        return ResultPresence::Gone;
+    }
+    return queried == ERROR_SUCCESS ? ResultPresence::Present : ResultPresence::Unknown;
+}
+
+ResultPresence CheckKeyPresence(HKEY root, const std::wstring& path) {
+    KeyHandle key;
+    const LONG opened = ::RegOpenKeyExW(root, path.c_str(), 0, KEY_READ, key.Receive());
+    if (opened == ERROR_FILE_NOT_FOUND) {
+        return ResultPresence::Gone;
+    }
+    return opened == ERROR_SUCCESS ? ResultPresence::Present : ResultPresence::Unknown;
+}
