@@ -87,6 +87,8 @@ protected:
         ASSERT_TRUE(bar.AttachMenu(menu));
         bar.SetWindowPos(nullptr, 0, 0, 400, 24, SWP_NOZORDER | SWP_NOACTIVATE);
         timer = SetTimer(nullptr, 0, 5000, &EndStuckMenu);
+        // A popup that opens under the pointer highlights the item there; keep the pointer out of the way.
+        SetCursorPos(GetSystemMetrics(SM_CXSCREEN) - 1, GetSystemMetrics(SM_CYSCREEN) - 1);
     }
     void TearDown() override {
         KillTimer(nullptr, timer);
