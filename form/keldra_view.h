@@ -95,6 +95,17 @@ public:
     size_t NextResultToList() const { return m_nextToList; }
     void SetNextResultToList(size_t index) { m_nextToList = index; }
 
+    // ---- the key filter: which part of the results store the list shows
+
+    // Lists every record of the store the filter admits (full key name "ROOT\\path"; empty: all), unless
+    // the filter equals the current one (case-insensitive). The main pane shows "%d item(s) shown".
+    void RebuildList(const std::wstring& filter);
+    // The key path whose results the list shows; empty for all.
+    const std::wstring& KeyFilter() const { return m_keyFilter; }
+    // Sets the current filter without rebuilding: "" when the key browser empties, "<>" (matching no real
+    // filter) so that the next rebuild is never skipped.
+    void SetKeyFilter(const std::wstring& filter) { m_keyFilter = filter; }
+
     // ---- parts for the result actions and the key browser
 
     CHTMLListCtrl& ResultsList() { return m_list; }
@@ -190,4 +201,5 @@ private:
     DWORD m_lastTotalsTick = 0;
     bool m_totalsWritten = false;
     bool m_listing = false;
+    std::wstring m_keyFilter;
 };

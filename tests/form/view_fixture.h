@@ -10,6 +10,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <array>
 #include <functional>
 #include <memory>
@@ -112,8 +113,14 @@ protected:
     void Settle() {
         Pump([] { return false; }, 30);
     }
+    // Waits for the view to report the end of the search started by the last PressSearch: the event, not a
+    // state, since a worker that finishes first leaves the button reading "Search" before the view even
+    // handled the start.
     bool WaitForSearchEnd() {
-        return Pump([&] { return !view->IsSearchRunning() && Text(IDC_SEARCH_BUTTON) == L"Search"; }, 60000);
+        return Pump([&] { return EndsReported() > endsBeforePress_ && Text(IDC_SEARCH_BUTTON) == L"Search"; }, 60000);
+    }
+    size_t EndsReported() const {
+        return static_cast<size_t>(std::count(frame.scans.begin(), frame.scans.end(), SCAN_ENDED));
     }
 
     HWND Item(int id) const { return GetDlgItem(*view, id); }
@@ -146,6 +153,7 @@ protected:
         view->SendMessage(WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(Item(id)));
     }
     void PressSearch() {
+        endsBeforePress_ = EndsReported();
         view->SendMessage(WM_COMMAND, MAKEWPARAM(IDC_SEARCH_BUTTON, BN_CLICKED),
                           reinterpret_cast<LPARAM>(Item(IDC_SEARCH_BUTTON)));
     }
@@ -198,6 +206,9 @@ protected:
     CMultiPaneStatusBarCtrl statusBar;
     HWND keyBrowserTree = nullptr;
     std::unique_ptr<CKeldraWTLView> view;
+
+private:
+    size_t endsBeforePress_ = 0;
 };
 
 inline std::wstring ComputerName() {

@@ -1,0 +1,50 @@
+// The list rebuilt from the results store for a key filter: the key browser's selection and Refresh both
+// come here. Records the user removed stay out of every rebuild.
+#include "form/keldra_view.h"
+
+#include "engine/result_markup.h"
+#include "results/key_filter.h"
+#include "winlib/status_bar.h"
+
+#include <cwchar>
+
+namespace {
+
+// The wait cursor for the life of the rebuild.
+class WaitCursor {
+public:
+    WaitCursor() : previous_(::SetCursor(::LoadCursorW(nullptr, IDC_WAIT))) {}
+    ~WaitCursor() { ::SetCursor(previous_); }
+    WaitCursor(const WaitCursor&) = delete;
+    WaitCursor& operator=(const WaitCursor&) = delete;
+
+private:
+    HCURSOR previous_;
+};
+
+} // namespace
+
+void CKeldraWTLView::RebuildList(const std::wstring& filter) {
+    WaitCursor wait;
+    if (_wcsicmp(filter.c_str(), m_keyFilter.c_str()) == 0) {
+        return;
+    }
+    m_keyFilter = filter;
+    m_list.DeleteAllItems();
+
+    const ParsedKeyFilter parsed = ParseKeyFilter(filter);
+    // The worker may still be appending: take each record under the lock and list only what exists now.
+    const size_t count = m_search.ResultCount();
+    SearchResult record;
+    for (size_t index = 0; index < count; ++index) {
+        if (m_search.CopyResult(index, record) && KeyFilterAdmits(parsed, record)) {
+            ListResultAt(record, index);
+        }
+    }
+    m_nextToList = count;
+    m_list.Invalidate(FALSE);
+
+    wchar_t shown[64] = {};
+    swprintf(shown, sizeof shown / sizeof shown[0], L"%d item(s) shown", m_list.GetItemCount());
+    SetPaneText(ID_DEFAULT_PANE, shown);
+}
