@@ -1,6 +1,5 @@
-// Results as the view routes them: the commands, keys, clicks and menus that act on results and the key
-// browser's notifications enter here and go to the result actions and the key browser. The selection's
-// modification time on the status bar is the view's own.
+// Results as the view routes them: the commands, keys, clicks and menus that act on results enter here and
+// go to the result actions. The selection's modification time on the status bar is the view's own.
 #include "form/keldra_view.h"
 
 #include "form/search_rules.h"
@@ -90,17 +89,4 @@ void CKeldraWTLView::OnResultSelectionChanged(const NMHTMLLIST&) {
 
 void CKeldraWTLView::OnResultContextMenu(LPARAM) {
     // The results context menu (menu 212) opens from here.
-}
-
-void CKeldraWTLView::EmptyKeyBrowser() {
-    // The key browser is emptied here when a search starts.
-}
-
-void CKeldraWTLView::FillKeyBrowser() {
-    // The key browser is filled here from the search's key tree when a search has finished.
-}
-
-LRESULT CKeldraWTLView::OnKeyBrowserNotify(NMHDR*) {
-    // Selection, item texts and expansion of the key browser tree are routed from here.
-    return 0;
 }
