@@ -5,6 +5,9 @@
 // Commands chosen from the popups, and the menu notices a frame relies on (WM_INITMENUPOPUP, WM_MENUSELECT),
 // go to the notify window given at creation.
 //
+// Where the code lives: command_bar.cpp (buttons, images, window messages), command_bar_track.cpp (the
+// dropped popups), command_bar_keys.cpp (keyboard access).
+//
 // Threads: main thread only; one popup is tracked at a time per thread.
 #pragma once
 
@@ -57,6 +60,8 @@ public:
                               DWORD dwMsgMapID = 0) override;
 
 private:
+    static constexpr int kFirstButtonId = 1; // button ids are index + 1: 0 is no id to a toolbar
+
     static LRESULT CALLBACK MenuFilterHook(int code, WPARAM wParam, LPARAM lParam);
     bool OnMenuFilter(const MSG& msg);
     void SwitchMenu(int index, bool selectFirst);
