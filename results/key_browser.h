@@ -42,12 +42,11 @@ public:
 
     // Key path of the selected item; "" for "All" or without a selection.
     std::wstring SelectedPath() const;
-    std::wstring ItemPath(HTREEITEM item) const;
-    HTREEITEM AllItem() const { return m_all; }
-    // The child of parent whose text equals name, ignoring case; null when there is none.
-    HTREEITEM FindChild(HTREEITEM parent, const std::wstring& name) const;
 
 private:
+    std::wstring ItemPath(HTREEITEM item) const;
+    // The child of parent whose text equals name, ignoring case; null when there is none.
+    HTREEITEM FindChild(HTREEITEM parent, const std::wstring& name) const;
     // Fetches the system's folder and computer icons once, and gives the tree the system image list.
     void LoadIcons();
     HTREEITEM InsertItem(HTREEITEM parent, const std::wstring& text, bool askForChildren, bool bold);
