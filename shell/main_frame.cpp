@@ -372,6 +372,12 @@ BOOL CMainFrame::ProcessWindowMessage(HWND, UINT uMsg, WPARAM wParam, LPARAM lPa
     case WM_INITMENUPOPUP:
         UIUpdateMenuBar();
         return FALSE;
+    case WM_ACTIVATE:
+        // Keys typed in another window must not find the bar still holding the keyboard on return.
+        if (LOWORD(wParam) == WA_INACTIVE) {
+            m_commandBar.LeaveKeyboardMode();
+        }
+        return FALSE;
     case WM_SETFOCUS:
         if (HasVisibleStyle(m_splitter.m_hWnd)) {
             m_splitter.SetFocus();

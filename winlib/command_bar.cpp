@@ -237,9 +237,6 @@ BOOL CCommandBarCtrl::ProcessWindowMessage(HWND, UINT uMsg, WPARAM wParam, LPARA
         // The frame keeps the command states and the status prompts of the menus.
         lResult = ::SendMessageW(m_notify, uMsg, wParam, lParam);
         return TRUE;
-    case WM_KILLFOCUS:
-        LeaveKeyboardMode();
-        return FALSE;
     default:
         return FALSE;
     }

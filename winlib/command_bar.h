@@ -52,6 +52,8 @@ public:
     // The top-level item whose mnemonic is key (any case); -1 for none.
     int MenuIndexOfMnemonic(wchar_t key) const;
     bool IsKeyboardMode() const { return m_keyboardMode; }
+    // Ends the keyboard's hold on the bar (its window lost the activation, for example).
+    void LeaveKeyboardMode();
     int HotItem() const;
     // The top-level item whose popup is dropped now; -1 when none is.
     int OpenIndex() const { return m_openIndex; }
@@ -67,7 +69,6 @@ private:
     void SwitchMenu(int index, bool selectFirst);
     int ButtonAt(POINT screenPoint) const;
     void EnterKeyboardMode();
-    void LeaveKeyboardMode();
     void SetHotItem(int index);
     bool OnKeyboardModeKey(MSG* pMsg);
     bool OwnsMessage(const MSG& msg) const;

@@ -119,6 +119,10 @@ TEST_F(FrameCommandBarTest, MenuKeysReachTheBarThroughTheFrame) {
     EXPECT_TRUE(frame->CommandBar().IsKeyboardMode());
     frame->SendMessage(WM_SYSCOMMAND, SC_KEYMENU, 0);
     EXPECT_FALSE(frame->CommandBar().IsKeyboardMode());
+    // Leaving the window for another ends the bar's hold on the keyboard.
+    frame->SendMessage(WM_SYSCOMMAND, SC_KEYMENU, 0);
+    frame->SendMessage(WM_ACTIVATE, WA_INACTIVE, 0);
+    EXPECT_FALSE(frame->CommandBar().IsKeyboardMode());
     PostKeys({VK_DOWN, VK_RETURN});
     frame->SendMessage(WM_SYSCOMMAND, SC_KEYMENU, L'v');
     EXPECT_EQ(PumpCommands(), (std::vector<UINT>{ID_VIEW_STATUS_BAR}));
