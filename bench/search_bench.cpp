@@ -10,7 +10,7 @@
 #include "engine/keldra_thread.h"
 #include "engine/matchers.h"
 #include "engine/msg_queue.h"
-#include "shell/settings.h"
+#include "base/settings.h"
 
 #include <windows.h>
 

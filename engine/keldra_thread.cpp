@@ -1,7 +1,7 @@
 #include "engine/keldra_thread.h"
 
 #include "engine/matchers.h"
-#include "shell/settings.h"
+#include "base/settings.h"
 
 #include <new>
 

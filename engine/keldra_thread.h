@@ -10,8 +10,8 @@
 #include "engine/registry_api.h"
 #include "engine/search_types.h"
 #include "engine/thread_helpers.h"
-#include "shell/log_file.h"
-#include "shell/win_handles.h"
+#include "base/log_file.h"
+#include "base/win_handles.h"
 
 #include <cstdint>
 #include <map>

@@ -1,12 +1,13 @@
 #include "engine/msg_queue.h"
 
+#include "base/win_handles.h"
 #include "engine/search_types.h"
 
 #include <new>
 
 namespace {
 
-HANDLE g_queue = nullptr;
+UniqueHandle g_queue;
 
 } // namespace
 
@@ -15,15 +16,14 @@ bool MsgQueueCreate() {
         SetLastError(ERROR_INVALID_HANDLE);
         return false;
     }
-    g_queue = CreateIoCompletionPort(INVALID_HANDLE_VALUE, nullptr, 0, 1);
-    return g_queue != nullptr;
+    g_queue.Reset(CreateIoCompletionPort(INVALID_HANDLE_VALUE, nullptr, 0, 1));
+    return static_cast<bool>(g_queue);
 }
 
 void MsgQueueClose() {
     if (g_queue) {
         MsgQueueDrain();
-        CloseHandle(g_queue);
-        g_queue = nullptr;
+        g_queue.Reset();
     }
 }
 
@@ -40,7 +40,7 @@ bool MsgQueuePost(HWND window, size_t index) {
     record->message = WM_SEARCH_NOTIFY;
     record->wParam = SN_RESULT;
     record->lParam = static_cast<LPARAM>(index);
-    if (!PostQueuedCompletionStatus(g_queue, 0, 0, &record->header)) {
+    if (!PostQueuedCompletionStatus(g_queue.Get(), 0, 0, &record->header)) {
         delete record;
         return false;
     }
@@ -54,7 +54,7 @@ QueuedMessagePtr MsgQueueGet() {
     DWORD bytes = 0;
     ULONG_PTR key = 0;
     OVERLAPPED* overlapped = nullptr;
-    if (!GetQueuedCompletionStatus(g_queue, &bytes, &key, &overlapped, 0) || !overlapped) {
+    if (!GetQueuedCompletionStatus(g_queue.Get(), &bytes, &key, &overlapped, 0) || !overlapped) {
         return nullptr;
     }
     return QueuedMessagePtr(reinterpret_cast<QueuedMessage*>(overlapped));

@@ -3,6 +3,8 @@
 // errors, a failed key query, a failed allocation).
 #pragma once
 
+#include "base/win_handles.h"
+
 #include <windows.h>
 
 #include <cstddef>
@@ -23,23 +25,21 @@ struct RegistryApi {
 extern const RegistryApi kAdvapiRegistry;
 
 // An open key that is closed through the table; predefined roots are never closed.
-class ApiKey {
-public:
-    explicit ApiKey(const RegistryApi& api) : api_(api) {}
-    ApiKey(const ApiKey&) = delete;
-    ApiKey& operator=(const ApiKey&) = delete;
-    ApiKey(ApiKey&& other) noexcept : api_(other.api_), key_(other.key_) { other.key_ = nullptr; }
-    ~ApiKey() { Reset(); }
-
-    HKEY Get() const { return key_; }
-    // Takes ownership of a key the table opened (null after a failed open is fine).
-    void Attach(HKEY key) {
-        Reset();
-        key_ = key;
+struct ApiKeyTraits {
+    using Handle = HKEY;
+    static constexpr HKEY kNone = nullptr;
+    const RegistryApi* api = &kAdvapiRegistry;
+    bool IsSet(HKEY key) const { return key != nullptr; }
+    void Close(HKEY key) const {
+        if (!RegistryKeyTraits::IsPredefinedKey(key)) {
+            api->closeKey(key);
+        }
     }
-    void Reset();
+};
 
-private:
-    const RegistryApi& api_;
-    HKEY key_ = nullptr;
+class ApiKey : public UniqueOwner<ApiKeyTraits> {
+public:
+    explicit ApiKey(const RegistryApi& api) : UniqueOwner(ApiKeyTraits{&api}) {}
+    // Takes ownership of a key the table opened (null after a failed open is fine).
+    void Attach(HKEY key) { Reset(key); }
 };

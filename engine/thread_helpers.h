@@ -3,6 +3,8 @@
 // Start and Stop are called on the owning (main) thread only.
 #pragma once
 
+#include "base/win_handles.h"
+
 #include <windows.h>
 #include <process.h>
 
@@ -18,21 +20,21 @@ public:
     CThreadT(const CThreadT&) = delete;
     CThreadT& operator=(const CThreadT&) = delete;
     ~CThreadT() {
-        if (tManaged && m_hThread) {
-            CloseHandle(m_hThread);
+        if (!tManaged) {
+            m_hThread.Release();
         }
     }
 
-    HANDLE GetHandle() const { return m_hThread; }
+    HANDLE GetHandle() const { return m_hThread.Get(); }
     DWORD GetThreadId() const { return m_dwThreadId; }
     // True while the worker exists and has not ended (its exit code still reads STILL_ACTIVE).
     bool IsRunning() const {
         DWORD code = 0;
-        return m_hThread && GetExitCodeThread(m_hThread, &code) && code == STILL_ACTIVE;
+        return m_hThread && GetExitCodeThread(m_hThread.Get(), &code) && code == STILL_ACTIVE;
     }
 
 protected:
-    HANDLE m_hThread = nullptr;
+    UniqueHandle m_hThread;
     volatile DWORD m_dwThreadId = 0;
     bool m_bSuspended = false;
 };
@@ -45,21 +47,16 @@ public:
     CThreadStopAtEvent() : m_hStopEvent(CreateEventW(nullptr, TRUE, FALSE, nullptr)) {}
     CThreadStopAtEvent(const CThreadStopAtEvent&) = delete;
     CThreadStopAtEvent& operator=(const CThreadStopAtEvent&) = delete;
-    ~CThreadStopAtEvent() {
-        if (m_hStopEvent) {
-            CloseHandle(m_hStopEvent);
-        }
-    }
 
     bool ResetStopEvent() {
-        if (!m_hStopEvent || !ResetEvent(m_hStopEvent)) {
+        if (!m_hStopEvent || !ResetEvent(m_hStopEvent.Get())) {
             return false;
         }
         m_stopRequested.store(false);
         return true;
     }
     bool SetStopEvent() {
-        if (!m_hStopEvent || !SetEvent(m_hStopEvent)) {
+        if (!m_hStopEvent || !SetEvent(m_hStopEvent.Get())) {
             return false;
         }
         m_stopRequested.store(true);
@@ -67,10 +64,10 @@ public:
     }
     // Zero-wait poll, for the worker.
     bool IsStopSet() const { return m_stopRequested.load(); }
-    HANDLE GetStopEvent() const { return m_hStopEvent; }
+    HANDLE GetStopEvent() const { return m_hStopEvent.Get(); }
 
 protected:
-    HANDLE m_hStopEvent;
+    UniqueHandle m_hStopEvent;
     std::atomic<bool> m_stopRequested{false};
 };
 
@@ -94,10 +91,10 @@ public:
         if (!handle) {
             return false;
         }
-        m_hThread = handle;
+        m_hThread.Reset(handle);
         m_dwThreadId = id;
         m_bSuspended = true;
-        if (ResumeThread(m_hThread) == static_cast<DWORD>(-1)) {
+        if (ResumeThread(m_hThread.Get()) == static_cast<DWORD>(-1)) {
             return false;
         }
         m_bSuspended = false;
@@ -109,12 +106,11 @@ public:
         if (!m_hThread || !this->SetStopEvent()) {
             return;
         }
-        if (m_bSuspended && ResumeThread(m_hThread) != static_cast<DWORD>(-1)) {
+        if (m_bSuspended && ResumeThread(m_hThread.Get()) != static_cast<DWORD>(-1)) {
             m_bSuspended = false;
         }
-        WaitForSingleObject(m_hThread, INFINITE);
-        CloseHandle(m_hThread);
-        m_hThread = nullptr;
+        WaitForSingleObject(m_hThread.Get(), INFINITE);
+        m_hThread.Reset();
     }
 
 protected:

@@ -1,7 +1,7 @@
 #include "form/form_state.h"
 
 #include "engine/search_types.h"
-#include "shell/settings.h"
+#include "base/settings.h"
 
 FormState ReadFormState() {
     FormState state = {};

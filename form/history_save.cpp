@@ -1,7 +1,7 @@
 #include "form/history_save.h"
 
 #include "form/history_store.h"
-#include "shell/settings.h"
+#include "base/settings.h"
 
 void SaveHistories(const CMruComboCtrl& searchText, const CMruComboCtrl& lookIn, const CMruComboCtrl& exclude) {
     if (ReadSettingDword(kSettingsSubKey, kClearSearchHistory, 0) != 0) {

@@ -1,7 +1,7 @@
 #include "form/history_store.h"
 
-#include "shell/settings.h"
-#include "shell/win_handles.h"
+#include "base/settings.h"
+#include "base/win_handles.h"
 
 #include <algorithm>
 #include <optional>

@@ -6,7 +6,7 @@
 #include "form/search_rules.h"
 #include "resources/command_ids.h"
 #include "resources/image_ids.h"
-#include "shell/settings.h"
+#include "base/settings.h"
 #include "winlib/gdi.h"
 #include "winlib/status_bar.h"
 

@@ -2,6 +2,8 @@
 // look-in text and the hive checks, and the tree's context menu.
 #include "form/keldra_view.h"
 
+#include "base/win_handles.h"
+
 #include "form/look_in_link.h"
 #include "resources/command_ids.h"
 #include "resources/image_ids.h"
@@ -10,10 +12,6 @@
 
 namespace {
 
-struct MenuDeleter {
-    void operator()(HMENU menu) const { ::DestroyMenu(menu); }
-};
-using MenuHandle = std::unique_ptr<std::remove_pointer_t<HMENU>, MenuDeleter>;
 
 } // namespace
 
@@ -75,7 +73,7 @@ void CKeldraWTLView::TreeToLookIn() {
 
 void CKeldraWTLView::ShowOptionsMenu() {
     MenuHandle menu(::LoadMenuW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDR_OPTIONS_MENU)));
-    HMENU popup = menu ? ::GetSubMenu(menu.get(), 0) : nullptr;
+    HMENU popup = menu ? ::GetSubMenu(menu.Get(), 0) : nullptr;
     if (!popup) {
         return;
     }

@@ -5,7 +5,7 @@
 #include "engine/msg_queue.h"
 #include "engine/result_markup.h"
 #include "form/search_rules.h"
-#include "shell/settings.h"
+#include "base/settings.h"
 #include "winlib/status_bar.h"
 
 #include <algorithm>

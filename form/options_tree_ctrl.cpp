@@ -1,7 +1,9 @@
 #include "form/options_tree_ctrl.h"
 
+#include "base/log_file.h"
 #include "form/options_tree_flag_scope.h"
 
+#include <exception>
 #include <utility>
 
 namespace OptionsTree {
@@ -26,7 +28,10 @@ CPropertyTreeCtrl::~CPropertyTreeCtrl() {
         try {
             CloseEditor();
             DeleteAllProperties();
+        } catch (const std::exception& error) {
+            LogStoppedException(L"the options tree's destruction", error.what());
         } catch (...) {
+            LogStoppedException(L"the options tree's destruction", nullptr);
         }
     }
 }

@@ -2,7 +2,7 @@
 
 #include "resources/image_ids.h"
 #include "results/list_font.h"
-#include "shell/settings.h"
+#include "base/settings.h"
 
 #include <algorithm>
 #include <climits>

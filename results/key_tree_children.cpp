@@ -1,6 +1,6 @@
 #include "results/key_tree_children.h"
 
-#include "shell/win_handles.h"
+#include "base/win_handles.h"
 
 namespace {
 

@@ -1,7 +1,8 @@
 #include "results/list_font.h"
 
-#include "shell/settings.h"
-#include "shell/win_handles.h"
+#include "base/settings.h"
+#include "base/win_handles.h"
+#include "winlib/gdi.h"
 
 #include <algorithm>
 #include <cwchar>
@@ -41,11 +42,8 @@ LOGFONTW DefaultFont() {
         font.lfHeight = -14;
         wcscpy_s(font.lfFaceName, L"Consolas");
     } else {
-        HDC screen = ::GetDC(nullptr);
-        const int dpi = screen ? ::GetDeviceCaps(screen, LOGPIXELSY) : 96;
-        if (screen) {
-            ::ReleaseDC(nullptr, screen);
-        }
+        const WindowDC screen(nullptr);
+        const int dpi = screen.Get() ? ::GetDeviceCaps(screen, LOGPIXELSY) : 96;
         font.lfHeight = -(8 * dpi / 72);
         wcscpy_s(font.lfFaceName, L"Tahoma");
     }

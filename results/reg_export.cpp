@@ -3,7 +3,7 @@
 #include "engine/key_paths.h"
 #include "results/reg_value_text.h"
 #include "results/text_file_writer.h"
-#include "shell/win_handles.h"
+#include "base/win_handles.h"
 
 #include <algorithm>
 #include <new>

@@ -1,7 +1,8 @@
 #include "results/regedit_launch.h"
 
 #include "results/regedit_keys.h"
-#include "shell/win_handles.h"
+#include "base/win_handles.h"
+#include "winlib/gdi.h"
 
 #include <shellapi.h>
 
@@ -76,13 +77,11 @@ bool RememberKey(const std::wstring& rootName, const std::wstring& keyPath) {
 }
 
 int ColourDepth() {
-    HDC screen = ::GetDC(nullptr);
-    if (!screen) {
+    const WindowDC screen(nullptr);
+    if (!screen.Get()) {
         return 0;
     }
-    const int bits = ::GetDeviceCaps(screen, BITSPIXEL) * ::GetDeviceCaps(screen, PLANES);
-    ::ReleaseDC(nullptr, screen);
-    return bits;
+    return ::GetDeviceCaps(screen, BITSPIXEL) * ::GetDeviceCaps(screen, PLANES);
 }
 
 // Starts the editor and waits, bounded, until it is ready: its main window exists and it has either

@@ -1,6 +1,6 @@
 #include "results/text_file_writer.h"
 
-#include "shell/win_handles.h"
+#include "base/win_handles.h"
 
 #include <algorithm>
 #include <cwchar>

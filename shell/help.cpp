@@ -1,6 +1,6 @@
 #include "shell/help.h"
 
-#include "shell/win_handles.h"
+#include "base/win_handles.h"
 
 #include <htmlhelp.h>
 

@@ -7,7 +7,7 @@
 #include "resources/string_ids.h"
 #include "shell/command_states.h"
 #include "shell/help.h"
-#include "shell/settings.h"
+#include "base/settings.h"
 #include "shell/shell_launch.h"
 #include "shell/taskbar.h"
 #include "shell/window_placement.h"
@@ -17,6 +17,9 @@
 
 #include <algorithm>
 #include <array>
+
+// The key browser pane's close button sends the window layer's close command; the menus use the same id.
+static_assert(ID_PANE_CLOSE == kPaneCloseCommand);
 
 namespace {
 
@@ -58,9 +61,6 @@ int WindowHeight(HWND window) {
 CMainFrame::~CMainFrame() {
     if (m_hWnd && ::IsWindow(m_hWnd)) {
         DestroyWindow();
-    }
-    if (m_taskbar) {
-        m_taskbar->Release();
     }
 }
 

@@ -6,6 +6,7 @@
 // Threads: main thread only.
 #pragma once
 
+#include "base/com_ptr.h"
 #include "form/keldra_view.h"
 #include "winlib/command_bar.h"
 #include "winlib/message_loop.h"
@@ -92,7 +93,7 @@ private:
     CPaneContainer m_keyBrowserPane;
     CSplitterWindowT m_splitter;
     HWND m_keyBrowserTree = nullptr;
-    ITaskbarList3* m_taskbar = nullptr;
+    ComPtr<ITaskbarList3> m_taskbar;
 
     HMENU m_menu = nullptr;
     HWND m_rebar = nullptr;

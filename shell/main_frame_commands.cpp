@@ -8,7 +8,7 @@
 #include "shell/command_states.h"
 #include "shell/help.h"
 #include "shell/options_dlg.h"
-#include "shell/settings.h"
+#include "base/settings.h"
 #include "shell/shell_launch.h"
 #include "shell/taskbar.h"
 #include "winlib/resource_string.h"
@@ -212,9 +212,6 @@ void CMainFrame::OnScanStatus(WPARAM status) {
 }
 
 void CMainFrame::OnTaskbarButtonCreated() {
-    if (m_taskbar) {
-        m_taskbar->Release();
-    }
     m_taskbar = CreateTaskbarList();
 }
 

@@ -1,7 +1,7 @@
 #include "shell/preferences.h"
 
-#include "shell/settings.h"
-#include "shell/win_handles.h"
+#include "base/settings.h"
+#include "base/win_handles.h"
 
 #include <climits>
 #include <string>

@@ -1,6 +1,6 @@
 #include "shell/shell_launch.h"
 
-#include "shell/win_handles.h"
+#include "base/win_handles.h"
 
 #include <shellapi.h>
 

@@ -1,5 +1,7 @@
 #include "shell/taskbar.h"
 
+#include "base/win_handles.h"
+
 namespace {
 
 // Registered during static initialisation, so the id is known before any window exists.
@@ -27,30 +29,25 @@ UINT TaskbarButtonCreatedMessage() {
 }
 
 void OpenTaskbarMessageFilter(HWND window) {
-    HMODULE user32 = ::LoadLibraryW(L"user32.dll");
+    const LibraryModule user32(::LoadLibraryW(L"user32.dll"));
     if (!user32) {
         return;
     }
     using FilterEx = BOOL(WINAPI*)(HWND, UINT, DWORD, void*);
     using Filter = BOOL(WINAPI*)(UINT, DWORD);
     if (auto filterEx = reinterpret_cast<FilterEx>(
-            reinterpret_cast<void (*)()>(::GetProcAddress(user32, "ChangeWindowMessageFilterEx")))) {
+            reinterpret_cast<void (*)()>(::GetProcAddress(user32.Get(), "ChangeWindowMessageFilterEx")))) {
         filterEx(window, g_taskbarButtonCreated, 1 /* MSGFLT_ALLOW */, nullptr);
     } else if (auto filter = reinterpret_cast<Filter>(
-                   reinterpret_cast<void (*)()>(::GetProcAddress(user32, "ChangeWindowMessageFilter")))) {
+                   reinterpret_cast<void (*)()>(::GetProcAddress(user32.Get(), "ChangeWindowMessageFilter")))) {
         filter(g_taskbarButtonCreated, 1 /* MSGFLT_ADD */);
     }
-    ::FreeLibrary(user32);
 }
 
-ITaskbarList3* CreateTaskbarList() {
-    if (!IsWindows7OrLater()) {
-        return nullptr;
-    }
-    ITaskbarList3* list = nullptr;
-    if (FAILED(::CoCreateInstance(kTaskbarListClass, nullptr, CLSCTX_ALL, kTaskbarList3Iid,
-                                  reinterpret_cast<void**>(&list)))) {
-        return nullptr;
+ComPtr<ITaskbarList3> CreateTaskbarList() {
+    ComPtr<ITaskbarList3> list;
+    if (IsWindows7OrLater()) {
+        ::CoCreateInstance(kTaskbarListClass, nullptr, CLSCTX_ALL, kTaskbarList3Iid, list.ReceiveVoid());
     }
     return list;
 }

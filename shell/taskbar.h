@@ -2,6 +2,8 @@
 // taskbar interface that shows search progress on the button.
 #pragma once
 
+#include "base/com_ptr.h"
+
 #include <windows.h>
 #include <shobjidl.h>
 
@@ -13,4 +15,4 @@ UINT TaskbarButtonCreatedMessage();
 void OpenTaskbarMessageFilter(HWND window);
 
 // The taskbar interface on Windows 7 and later; null before that or when it cannot be created.
-ITaskbarList3* CreateTaskbarList();
+ComPtr<ITaskbarList3> CreateTaskbarList();

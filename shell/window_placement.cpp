@@ -1,7 +1,7 @@
 #include "shell/window_placement.h"
 
-#include "shell/settings.h"
-#include "shell/win_handles.h"
+#include "base/settings.h"
+#include "base/win_handles.h"
 
 static_assert(sizeof(WINDOWPLACEMENT) == 44, "the stored record is the 44-byte WINDOWPLACEMENT");
 

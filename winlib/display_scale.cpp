@@ -1,14 +1,13 @@
 #include "winlib/display_scale.h"
 
+#include "winlib/gdi.h"
+
 #include <windows.h>
 
 int DisplayScale() {
     static const int scale = [] {
-        HDC screen = ::GetDC(nullptr);
-        int dpi = screen ? ::GetDeviceCaps(screen, LOGPIXELSX) : 96;
-        if (screen) {
-            ::ReleaseDC(nullptr, screen);
-        }
+        const WindowDC screen(nullptr);
+        const int dpi = screen.Get() ? ::GetDeviceCaps(screen, LOGPIXELSX) : 96;
         return ::MulDiv(dpi, 100, 96);
     }();
     return scale;

@@ -4,37 +4,22 @@
 
 #include <windows.h>
 
-#include <utility>
+#include "base/unique_owner.h"
 
 template <class T>
-class GdiObject {
+struct GdiObjectTraits {
+    using Handle = T;
+    static constexpr T kNone = nullptr;
+    bool IsSet(T object) const { return object != nullptr; }
+    void Close(T object) const { ::DeleteObject(object); }
+};
+
+// An owned GDI object; it converts to its handle so it can be handed straight to drawing calls.
+template <class T>
+class GdiObject : public UniqueOwner<GdiObjectTraits<T>> {
 public:
-    GdiObject() = default;
-    explicit GdiObject(T object) : object_(object) {}
-    GdiObject(const GdiObject&) = delete;
-    GdiObject& operator=(const GdiObject&) = delete;
-    GdiObject(GdiObject&& other) noexcept : object_(std::exchange(other.object_, nullptr)) {}
-    GdiObject& operator=(GdiObject&& other) noexcept {
-        if (this != &other) {
-            Reset(std::exchange(other.object_, nullptr));
-        }
-        return *this;
-    }
-    ~GdiObject() { Reset(); }
-
-    T Get() const { return object_; }
-    operator T() const { return object_; }
-    explicit operator bool() const { return object_ != nullptr; }
-    void Reset(T object = nullptr) {
-        if (object_) {
-            ::DeleteObject(object_);
-        }
-        object_ = object;
-    }
-    T Release() { return std::exchange(object_, nullptr); }
-
-private:
-    T object_ = nullptr;
+    using UniqueOwner<GdiObjectTraits<T>>::UniqueOwner;
+    operator T() const { return this->Get(); }
 };
 
 using FontHandle = GdiObject<HFONT>;

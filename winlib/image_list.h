@@ -4,25 +4,16 @@
 #include <windows.h>
 #include <commctrl.h>
 
-// An image list that is destroyed with its owner.
-class ImageListHandle {
-public:
-    ImageListHandle() = default;
-    explicit ImageListHandle(HIMAGELIST list) : list_(list) {}
-    ImageListHandle(const ImageListHandle&) = delete;
-    ImageListHandle& operator=(const ImageListHandle&) = delete;
-    ~ImageListHandle() { Reset(); }
-    HIMAGELIST Get() const { return list_; }
-    void Reset(HIMAGELIST list = nullptr) {
-        if (list_) {
-            ImageList_Destroy(list_);
-        }
-        list_ = list;
-    }
+#include "base/unique_owner.h"
 
-private:
-    HIMAGELIST list_ = nullptr;
+struct ImageListTraits {
+    using Handle = HIMAGELIST;
+    static constexpr HIMAGELIST kNone = nullptr;
+    bool IsSet(HIMAGELIST list) const { return list != nullptr; }
+    void Close(HIMAGELIST list) const { ImageList_Destroy(list); }
 };
+// An image list that is destroyed with its owner.
+using ImageListHandle = UniqueOwner<ImageListTraits>;
 
 // A list of 16x16 images from a bitmap resource of this program, `mask` being the transparent colour.
 // Null when the list cannot be created; empty when the bitmap is missing.

@@ -5,7 +5,7 @@
 // asked from any thread and guards itself with a lock.
 #pragma once
 
-#include "shell/win_handles.h"
+#include "base/win_handles.h"
 
 #include <windows.h>
 

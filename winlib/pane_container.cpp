@@ -1,7 +1,5 @@
 #include "winlib/pane_container.h"
 
-#include "resources/command_ids.h"
-
 namespace {
 
 constexpr int kTitleMargin = 3;
@@ -111,7 +109,7 @@ BOOL CPaneContainer::ProcessWindowMessage(HWND, UINT uMsg, WPARAM wParam, LPARAM
             m_font.Reset(::CreateFontIndirectW(&metrics.lfMessageFont));
         }
         m_closeButton = ::CreateWindowExW(0, L"BUTTON", L"", WS_CHILD | WS_VISIBLE | BS_OWNERDRAW, 0, 0, 0, 0, m_hWnd,
-                                          reinterpret_cast<HMENU>(static_cast<UINT_PTR>(ID_PANE_CLOSE)),
+                                          reinterpret_cast<HMENU>(static_cast<UINT_PTR>(kPaneCloseCommand)),
                                           ::GetModuleHandleW(nullptr), nullptr);
         lResult = 0;
         return TRUE;
@@ -143,7 +141,7 @@ BOOL CPaneContainer::ProcessWindowMessage(HWND, UINT uMsg, WPARAM wParam, LPARAM
     case WM_COMMAND:
         if (reinterpret_cast<HWND>(lParam) == m_closeButton && m_closeButton) {
             if (HIWORD(wParam) == BN_CLICKED) {
-                ::SendMessageW(GetParent(), WM_COMMAND, MAKEWPARAM(ID_PANE_CLOSE, 0), reinterpret_cast<LPARAM>(m_hWnd));
+                ::SendMessageW(GetParent(), WM_COMMAND, MAKEWPARAM(kPaneCloseCommand, 0), reinterpret_cast<LPARAM>(m_hWnd));
             }
             lResult = 0;
             return TRUE;

@@ -1,5 +1,5 @@
 // A pane with a title bar and a close button above one client window. The close button sends
-// WM_COMMAND ID_PANE_CLOSE to the container's parent with the container as the sender, so an owner with
+// WM_COMMAND kPaneCloseCommand to the container's parent with the container as the sender, so an owner with
 // several containers knows which one to close. The client's WM_COMMAND and WM_NOTIFY go on to the parent.
 #pragma once
 
@@ -7,6 +7,9 @@
 #include "winlib/window_impl.h"
 
 #include <string>
+
+// The close button's command id (the value window libraries traditionally give their pane close command).
+inline constexpr UINT kPaneCloseCommand = 57682;
 
 // Extended style: a one-pixel border around the pane instead of none.
 inline constexpr DWORD PANECNT_FLATBORDER = 0x00000020;

@@ -1,5 +1,7 @@
 #include "winlib/ribbon.h"
 
+#include "base/win_handles.h"
+
 #include <objbase.h>
 #include <propidl.h>
 #include <propsys.h>
@@ -84,15 +86,11 @@ bool RibbonAvailable() {
     if (cached < 0) {
         cached = 0;
         if (::FindResourceW(::GetModuleHandleW(nullptr), kMarkupResource, L"UIFILE")) {
-            HMODULE propsys = ::LoadLibraryW(L"propsys.dll");
-            IUnknown* framework = nullptr;
+            const LibraryModule propsys(::LoadLibraryW(L"propsys.dll"));
+            ComPtr<IUnknown> framework;
             if (SUCCEEDED(::CoCreateInstance(kRibbonFrameworkClass, nullptr, CLSCTX_INPROC_SERVER, IID_IUnknown,
-                                             reinterpret_cast<void**>(&framework)))) {
-                framework->Release();
+                                             framework.ReceiveVoid()))) {
                 cached = 1;
-            }
-            if (propsys) {
-                ::FreeLibrary(propsys);
             }
         }
     }
@@ -131,13 +129,12 @@ struct CRibbonHost::Application final : IUIApplication, IUICommandHandler {
         if (verb == UI_VIEWVERB_DESTROY) {
             height = 0;
         } else if ((verb == UI_VIEWVERB_CREATE || verb == UI_VIEWVERB_SIZE) && view) {
-            IUIRibbon* ribbon = nullptr;
-            if (SUCCEEDED(view->QueryInterface(kRibbonIid, reinterpret_cast<void**>(&ribbon)))) {
+            ComPtr<IUIRibbon> ribbon;
+            if (SUCCEEDED(view->QueryInterface(kRibbonIid, ribbon.ReceiveVoid()))) {
                 UINT32 cy = 0;
                 if (SUCCEEDED(ribbon->GetHeight(&cy))) {
                     height = cy;
                 }
-                ribbon->Release();
             }
         }
         if (callbacks.heightChanged) {
@@ -183,6 +180,8 @@ struct CRibbonHost::Application final : IUIApplication, IUICommandHandler {
     LONG references = 1;
 };
 
+CRibbonHost::CRibbonHost() = default;
+
 CRibbonHost::~CRibbonHost() {
     Hide();
 }
@@ -194,12 +193,12 @@ bool CRibbonHost::Show(HWND frame, Callbacks callbacks) {
     if (!RibbonAvailable()) {
         return false;
     }
-    m_application = new Application(std::move(callbacks));
+    m_application.Reset(new Application(std::move(callbacks)));
     m_application->frame = frame;
     HRESULT result = ::CoCreateInstance(kRibbonFrameworkClass, nullptr, CLSCTX_INPROC_SERVER, kFrameworkIid,
-                                        reinterpret_cast<void**>(&m_framework));
+                                        m_framework.ReceiveVoid());
     if (SUCCEEDED(result)) {
-        result = m_framework->Initialize(frame, m_application);
+        result = m_framework->Initialize(frame, m_application.Get());
     }
     if (SUCCEEDED(result)) {
         result = m_framework->LoadUI(::GetModuleHandleW(nullptr), kMarkupResource);
@@ -216,13 +215,9 @@ bool CRibbonHost::Show(HWND frame, Callbacks callbacks) {
 void CRibbonHost::Hide() {
     if (m_framework) {
         m_framework->Destroy();
-        m_framework->Release();
-        m_framework = nullptr;
+        m_framework.Reset();
     }
-    if (m_application) {
-        m_application->Release();
-        m_application = nullptr;
-    }
+    m_application.Reset();
 }
 
 UINT CRibbonHost::Height() const {

@@ -4,6 +4,8 @@
 // from the frame.
 #pragma once
 
+#include "base/com_ptr.h"
+
 #include <windows.h>
 
 #include <functional>
@@ -23,7 +25,7 @@ public:
         std::function<void()> heightChanged;
     };
 
-    CRibbonHost() = default;
+    CRibbonHost();
     CRibbonHost(const CRibbonHost&) = delete;
     CRibbonHost& operator=(const CRibbonHost&) = delete;
     ~CRibbonHost();
@@ -32,7 +34,7 @@ public:
     // marked unavailable) on any failure.
     bool Show(HWND frame, Callbacks callbacks);
     void Hide();
-    bool IsShown() const { return m_framework != nullptr; }
+    bool IsShown() const { return static_cast<bool>(m_framework); }
     // Pixels the ribbon takes at the top of the frame's client area (0 while hidden).
     UINT Height() const;
     // Makes the ribbon ask again for a command's enabled state.
@@ -40,6 +42,6 @@ public:
 
 private:
     struct Application;
-    struct IUIFramework* m_framework = nullptr;
-    Application* m_application = nullptr;
+    ComPtr<struct IUIFramework> m_framework;
+    ComPtr<Application> m_application;
 };

@@ -1,6 +1,11 @@
 #include "winlib/window_impl.h"
 
+#include "base/log_file.h"
+
 #include <commctrl.h>
+
+#include <cwchar>
+#include <exception>
 
 CWindowImplRoot::~CWindowImplRoot() {
     // Never leave a live window pointing at a dead object.
@@ -84,6 +89,19 @@ BOOL CWindowImplRoot::ReflectNotifications(UINT uMsg, WPARAM wParam, LPARAM lPar
     return TRUE;
 }
 
+namespace {
+
+// "message 0x0111 to a window of class #32770".
+void LogBoundaryException(HWND hWnd, UINT uMsg, const char* reason) noexcept {
+    wchar_t className[64] = {};
+    ::GetClassNameW(hWnd, className, 64);
+    wchar_t where[128] = {};
+    swprintf(where, 128, L"message 0x%04x to a window of class %ls", uMsg, className);
+    LogStoppedException(where, reason);
+}
+
+} // namespace
+
 LRESULT CWindowImplRoot::Dispatch(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam, BOOL& handled) noexcept {
     MSG current = {hWnd, uMsg, wParam, lParam, 0, {0, 0}};
     const MSG* previous = m_pCurrentMsg;
@@ -92,8 +110,14 @@ LRESULT CWindowImplRoot::Dispatch(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lP
     LRESULT result = 0;
     try {
         handled = ProcessWindowMessage(hWnd, uMsg, wParam, lParam, result, 0);
+    } catch (const std::exception& error) {
+        // An exception must not cross into the window system; it is logged and the message gets its
+        // default handling.
+        LogBoundaryException(hWnd, uMsg, error.what());
+        handled = FALSE;
+        result = 0;
     } catch (...) {
-        // An exception must not cross into the window system; the message gets its default handling.
+        LogBoundaryException(hWnd, uMsg, nullptr);
         handled = FALSE;
         result = 0;
     }

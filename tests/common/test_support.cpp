@@ -1,6 +1,6 @@
 #include "tests/common/test_support.h"
 
-#include "shell/settings.h"
+#include "base/settings.h"
 
 #include <cstdio>
 

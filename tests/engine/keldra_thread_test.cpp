@@ -1,6 +1,6 @@
 #include "engine/keldra_thread.h"
 #include "engine/msg_queue.h"
-#include "shell/settings.h"
+#include "base/settings.h"
 #include "tests/common/test_support.h"
 
 #include <gtest/gtest.h>

@@ -2,7 +2,7 @@
 #pragma once
 
 #include "engine/keldra_thread.h"
-#include "shell/log_file.h"
+#include "base/log_file.h"
 #include "tests/common/test_support.h"
 
 #include <gtest/gtest.h>

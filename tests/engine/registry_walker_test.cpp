@@ -1,7 +1,7 @@
 #include "registry_tree.h"
 
 #include "engine/matchers.h"
-#include "shell/settings.h"
+#include "base/settings.h"
 
 #include <gtest/gtest.h>
 

@@ -3,7 +3,7 @@
 #include "form/history_save.h"
 #include "form/history_store.h"
 #include "form/mru_combo_ctrl.h"
-#include "shell/settings.h"
+#include "base/settings.h"
 #include "tests/common/test_support.h"
 
 #include <gtest/gtest.h>

@@ -2,7 +2,7 @@
 // look-in link and context menu, and the form state restored from the registry.
 #include "form/form_state.h"
 #include "resources/command_ids.h"
-#include "shell/settings.h"
+#include "base/settings.h"
 #include "tests/form/view_fixture.h"
 
 #include <commctrl.h>

@@ -4,7 +4,7 @@
 #include "form/form_state.h"
 #include "form/search_rules.h"
 #include "resources/command_ids.h"
-#include "shell/settings.h"
+#include "base/settings.h"
 #include "tests/common/message_box_closer.h"
 #include "tests/form/view_fixture.h"
 

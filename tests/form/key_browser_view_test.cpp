@@ -2,7 +2,7 @@
 // with results, bold keys and expand buttons, filtering by selection, "All", Goto this key (also on a key
 // deleted meanwhile), the KeyTree setting, and a remote search's tree built from its key map.
 #include "resources/command_ids.h"
-#include "shell/settings.h"
+#include "base/settings.h"
 #include "tests/form/view_fixture.h"
 
 #include <commctrl.h>

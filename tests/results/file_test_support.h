@@ -1,7 +1,7 @@
 // Helpers of the file-output tests: a scratch folder, and the exact bytes a written UTF-16LE file must hold.
 #pragma once
 
-#include "shell/win_handles.h"
+#include "base/win_handles.h"
 #include "tests/common/test_support.h"
 
 #include <windows.h>

@@ -1,5 +1,5 @@
 #include "results/html_list_ctrl.h"
-#include "shell/settings.h"
+#include "base/settings.h"
 #include "tests/common/test_support.h"
 #include "winlib/display_scale.h"
 

@@ -1,5 +1,5 @@
 #include "results/list_font.h"
-#include "shell/settings.h"
+#include "base/settings.h"
 #include "tests/common/test_support.h"
 
 #include <gtest/gtest.h>

@@ -3,7 +3,7 @@
 #include "results/reg_export.h"
 #include "results/reg_value_text.h"
 #include "results/save_dialog.h"
-#include "shell/win_handles.h"
+#include "base/win_handles.h"
 #include "tests/results/file_test_support.h"
 
 #include <gtest/gtest.h>

@@ -1,6 +1,6 @@
 #include "results/regedit_keys.h"
 #include "results/regedit_launch.h"
-#include "shell/win_handles.h"
+#include "base/win_handles.h"
 #include "tests/common/test_support.h"
 
 #include <gtest/gtest.h>

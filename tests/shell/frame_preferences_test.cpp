@@ -4,7 +4,7 @@
 #include "resources/dialog_ids.h"
 #include "results/list_font.h"
 #include "shell/options_dlg.h"
-#include "shell/settings.h"
+#include "base/settings.h"
 #include "tests/common/modal_driver.h"
 #include "tests/common/test_support.h"
 #include "winlib/ribbon.h"

@@ -4,7 +4,7 @@
 #include "resources/command_ids.h"
 #include "resources/dialog_ids.h"
 #include "shell/help.h"
-#include "shell/settings.h"
+#include "base/settings.h"
 #include "shell/shell_launch.h"
 #include "tests/common/message_box_closer.h"
 #include "tests/common/test_support.h"

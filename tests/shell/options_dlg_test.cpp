@@ -1,8 +1,8 @@
 #include "shell/options_dlg.h"
 
 #include "shell/preferences.h"
-#include "shell/settings.h"
-#include "shell/win_handles.h"
+#include "base/settings.h"
+#include "base/win_handles.h"
 #include "tests/common/message_box_closer.h"
 #include "tests/common/modal_driver.h"
 #include "tests/common/test_support.h"

@@ -1,5 +1,5 @@
-#include "shell/settings.h"
-#include "shell/win_handles.h"
+#include "base/settings.h"
+#include "base/win_handles.h"
 #include "shell/window_placement.h"
 #include "tests/common/test_support.h"
 

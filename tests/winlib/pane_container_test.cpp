@@ -1,5 +1,4 @@
 #include "winlib/pane_container.h"
-#include "resources/command_ids.h"
 
 #include <commctrl.h>
 
@@ -69,7 +68,7 @@ TEST_F(PaneFixture, CloseButtonTellsTheParentWhichPaneToClose) {
     ASSERT_TRUE(button);
     SendMessageW(button, BM_CLICK, 0, 0);
     ASSERT_EQ(owner.commands.size(), 1u);
-    EXPECT_EQ(LOWORD(owner.commands[0].first), ID_PANE_CLOSE);
+    EXPECT_EQ(LOWORD(owner.commands[0].first), kPaneCloseCommand);
     EXPECT_EQ(owner.commands[0].second, reinterpret_cast<LPARAM>(pane.m_hWnd));
 }
 

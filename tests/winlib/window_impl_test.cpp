@@ -1,3 +1,4 @@
+#include "base/log_file.h"
 #include "winlib/dialog_impl.h"
 #include "winlib/window_impl.h"
 #include "tests/common/test_support.h"
@@ -86,10 +87,17 @@ TEST(WindowImpl, OwnWindowDispatchesAndFallsBackToDefault) {
 TEST(WindowImpl, ExceptionInHandlerNeverLeavesTheWindowProcedure) {
     RecordingWindow window;
     ASSERT_TRUE(window.Create(nullptr, nullptr, L"before", WS_OVERLAPPEDWINDOW));
+    const std::wstring logPath = LogFolderPath() + L"\\" + kProgramLogName;
+    DeleteFileW(logPath.c_str());
     window.throwOnSetText = true;
     window.SetWindowText(L"after");
     EXPECT_EQ(window.GetWindowText(), L"after") << "the failed handler's message still got default handling";
     window.DestroyWindow();
+
+    // The failure is not lost: the program log names the message and the exception's text.
+    const std::string log = testsupport::ReadFileBytes(logPath);
+    EXPECT_NE(log.find("message 0x000c"), std::string::npos) << log;
+    EXPECT_NE(log.find("handler failed"), std::string::npos) << log;
 }
 
 TEST(WindowImpl, SubclassedControlKeepsItsOwnBehaviour) {

@@ -3,13 +3,15 @@
 // flushed as written; a log that could not be opened swallows its lines.
 #pragma once
 
-#include "shell/win_handles.h"
+#include "base/win_handles.h"
 
 #include <cstdio>
 #include <string>
 
 inline constexpr const wchar_t* kSearchLogName = L"tamsel_log.txt";
 inline constexpr const wchar_t* kDeleteLogName = L"tamsel_del_log.txt";
+// Failures stopped at a boundary where nothing else could report them (window procedures), kept across runs.
+inline constexpr const wchar_t* kProgramLogName = L"tamsel_program_log.txt";
 
 // Longest formatted line, terminator included; longer lines are cut.
 inline constexpr size_t kLogLineCapacity = 2048;
@@ -24,8 +26,9 @@ public:
     LogFile(const LogFile&) = delete;
     LogFile& operator=(const LogFile&) = delete;
 
-    // Opens (truncating) the named file in the log folder; returns its full path, or "" when it cannot.
-    std::wstring OpenLogFile(const wchar_t* fileName);
+    // Opens (truncating, or appending when asked) the named file in the log folder; returns its full path, or
+    // "" when it cannot.
+    std::wstring OpenLogFile(const wchar_t* fileName, bool append = false);
     // printf-style line; wide strings are "%ls".
     void LogPrintf(const wchar_t* format, ...);
     void LogWriteLine(const wchar_t* text);
@@ -36,3 +39,7 @@ private:
     CriticalSection lock_;
     FILE* file_ = nullptr;
 };
+
+// Writes one line about an exception stopped at a boundary (where: what was being handled; reason: the
+// exception's own text, or null when it was not a standard exception) to the program log. Never throws.
+void LogStoppedException(const wchar_t* where, const char* reason) noexcept;

@@ -1,4 +1,4 @@
-#include "shell/log_file.h"
+#include "base/log_file.h"
 #include "tests/common/test_support.h"
 
 #include <gtest/gtest.h>

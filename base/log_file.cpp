@@ -1,4 +1,4 @@
-#include "shell/log_file.h"
+#include "base/log_file.h"
 
 #include <cstdarg>
 #include <cwchar>
@@ -33,7 +33,7 @@ std::wstring LogFolderPath() {
 
 LogFile::~LogFile() { CloseLogFile(); }
 
-std::wstring LogFile::OpenLogFile(const wchar_t* fileName) {
+std::wstring LogFile::OpenLogFile(const wchar_t* fileName, bool append) {
     std::wstring path = LogFolderPath();
     if (path.empty()) {
         return {};
@@ -49,7 +49,7 @@ std::wstring LogFile::OpenLogFile(const wchar_t* fileName) {
     }
     // Text mode turns each "\n" into CR LF. Others may read the file while we write, none may write:
     // _SH_DENYWR gives the same sharing as _SH_SECURE, which not every C runtime accepts.
-    file_ = _wfsopen(path.c_str(), L"w", _SH_DENYWR);
+    file_ = _wfsopen(path.c_str(), append ? L"a" : L"w", _SH_DENYWR);
     return file_ ? path : std::wstring();
 }
 
@@ -94,3 +94,18 @@ bool LogFile::IsOpen() {
     CriticalSectionLock hold(lock_);
     return file_ != nullptr;
 }
+
+void LogStoppedException(const wchar_t* where, const char* reason) noexcept {
+    try {
+        std::wstring text;
+        for (const char* c = reason ? reason : "an exception that is not a standard one"; *c; ++c) {
+            text.push_back(static_cast<unsigned char>(*c));
+        }
+        LogFile log;
+        log.OpenLogFile(kProgramLogName, true);
+        log.LogPrintf(L"Stopped an exception while handling %ls: %ls", where, text.c_str());
+    } catch (...) {
+        // Nothing is left to report to; the caller goes on with its default handling.
+    }
+}
+

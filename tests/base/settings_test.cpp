@@ -1,4 +1,4 @@
-#include "shell/settings.h"
+#include "base/settings.h"
 #include "tests/common/test_support.h"
 
 #include <gtest/gtest.h>

@@ -2,7 +2,7 @@
 // every reader reads the value when it needs it and names its own default.
 #pragma once
 
-#include "shell/win_handles.h"
+#include "base/win_handles.h"
 
 #include <windows.h>
 
