@@ -154,6 +154,9 @@ BOOL CKeldraWTLView::OnCommand(WORD code, WORD id, LRESULT& lResult) {
     case ID_TREE_INVERT_TYPES:
         OnOptionsMenuCommand(id);
         return TRUE;
+    case ID_GOTO_KEY_BROWSER:
+        OnGotoKeyBrowser();
+        return TRUE;
     default:
         return OnResultCommand(id);
     }

@@ -6,7 +6,7 @@
 // Where the code lives: keldra_view.cpp (window, initialisation, form events, closing),
 // keldra_view_search.cpp (request, start and stop, engine notifications, final listing),
 // keldra_view_options.cpp (options tree reactions and the look-in link), keldra_view_results.cpp (the
-// routing of result actions and the key browser, selection status).
+// routing of result actions, selection status), keldra_view_keybrowser.cpp (the key browser).
 //
 // Threads: main thread only; the search worker reaches the view by posted messages.
 #pragma once
@@ -17,6 +17,7 @@
 #include "form/search_options.h"
 #include "resources/dialog_ids.h"
 #include "results/html_list_ctrl.h"
+#include "results/key_browser.h"
 #include "results/result_actions.h"
 #include "winlib/dialog_impl.h"
 #include "winlib/dialog_resize.h"
@@ -116,8 +117,6 @@ public:
 
     CHTMLListCtrl& ResultsList() { return m_list; }
     ResultActions& Actions() { return m_actions; }
-    // The key browser's selected key as "HKEY_...\path"; empty when no item is selected.
-    std::wstring KeyBrowserSelectedPath();
     CMultiPaneStatusBarCtrl* StatusBar() const { return m_statusBar; }
     HWND FrameWindow() const { return m_frame; }
     HWND KeyBrowserTree() const { return m_keyBrowserTree ? *m_keyBrowserTree : nullptr; }
@@ -129,6 +128,11 @@ public:
 
     // Notifications of the key browser tree that the frame hands over (selection, item texts, expansion).
     LRESULT OnKeyBrowserNotify(NMHDR* header);
+    // The key browser component, bound to the frame's tree window.
+    CKeyBrowser& KeyBrowser();
+    // Key path of the key browser's selected item ("" for "All" or no selection); Open in RegEdit uses it
+    // when no row is selected.
+    std::wstring KeyBrowserSelectedPath();
 
     // ---- the options tree and the look-in link
 
@@ -186,8 +190,12 @@ private:
     void OnResultSelectionChanged(const NMHTMLLIST& info);
     void OnResultContextMenu(LPARAM screenPoint);
     void ShowSelectionStatus();
+
+    // Key browser (keldra_view_keybrowser.cpp).
     void EmptyKeyBrowser();
     void FillKeyBrowser();
+    void OnKeyBrowserFilter(const std::wstring& path);
+    void OnGotoKeyBrowser();
 
     // Declared first, destroyed last: its destructor waits for the worker, which reads the request.
     CKeldraThread m_search;
@@ -207,6 +215,7 @@ private:
     HWND m_frame = nullptr;
     CMultiPaneStatusBarCtrl* m_statusBar = nullptr;
     HWND* m_keyBrowserTree = nullptr;
+    CKeyBrowser m_keyBrowser;
 
     DWORD m_searchStartTick = 0;
     volatile LONG m_stopRequested = 0;

@@ -1,6 +1,6 @@
-// Results as the view routes them: the commands, keys, clicks and menus that act on results and the key
-// browser's notifications enter here and go to the result actions (results/result_actions.h), the file
-// commands and the key browser. The selection's modification time on the status bar is the view's own.
+// Results as the view routes them: the commands, keys, clicks and menus that act on results enter here and
+// go to the result actions (results/result_actions.h) and the file commands. The selection's modification
+// time on the status bar is the view's own; the key browser's glue lives in keldra_view_keybrowser.cpp.
 #include "form/keldra_view.h"
 
 #include "form/search_rules.h"
@@ -22,10 +22,6 @@ bool KeyDown(int key) {
 
 CommandStateInputs CKeldraWTLView::CommandInputs() const {
     return m_actions.StateInputs(KeyFilter());
-}
-
-std::wstring CKeldraWTLView::KeyBrowserSelectedPath() {
-    return {};
 }
 
 void CKeldraWTLView::ShowSelectionStatus() {
@@ -193,17 +189,4 @@ void CKeldraWTLView::OnResultContextMenu(LPARAM screenPoint) {
         ::EnableMenuItem(popup, state.id, MF_BYCOMMAND | (state.enabled ? MF_ENABLED : MF_GRAYED));
     }
     ::TrackPopupMenu(popup, TPM_RIGHTBUTTON, at.x, at.y, 0, m_hWnd, nullptr);
-}
-
-void CKeldraWTLView::EmptyKeyBrowser() {
-    // The key browser is emptied here when a search starts.
-}
-
-void CKeldraWTLView::FillKeyBrowser() {
-    // The key browser is filled here from the search's key tree when a search has finished.
-}
-
-LRESULT CKeldraWTLView::OnKeyBrowserNotify(NMHDR*) {
-    // Selection, item texts and expansion of the key browser tree are routed from here.
-    return 0;
 }

@@ -26,6 +26,8 @@ namespace {
 constexpr UINT kReBarId = 0xE800;
 constexpr UINT kStatusBarId = 0xE801;
 constexpr UINT kToolBarId = 0xE802;
+constexpr UINT kCommandBarId = 0xE803;
+constexpr UINT kCommandBarBandId = 0xEB00;
 constexpr UINT kToolBarBandId = 0xEB01;
 constexpr int kSplitterBarWidth = 4;
 constexpr int kMinPaneSize = 150;
@@ -87,6 +89,7 @@ LRESULT CMainFrame::OnCreate() {
     OpenTaskbarMessageFilter(m_hWnd);
     m_menu = ::GetMenu(m_hWnd);
     m_accelerators = ::LoadAcceleratorsW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDR_MAINFRAME));
+    CreateCommandBar();
     UIAddMenu(m_menu);
 
     const bool ribbonWanted = ReadSettingFlag(kRibbonSetting);
@@ -127,6 +130,14 @@ LRESULT CMainFrame::OnCreate() {
     return 0;
 }
 
+void CMainFrame::CreateCommandBar() {
+    if (!m_menu || !m_commandBar.Create(m_hWnd, m_hWnd, kCommandBarId) || !m_commandBar.AttachMenu(m_menu)) {
+        return; // the window keeps its own menu bar
+    }
+    m_commandBar.LoadImages(IDR_MAINFRAME);
+    ::SetMenu(m_hWnd, nullptr);
+}
+
 void CMainFrame::CreateToolBarAndReBar() {
     m_rebar = ::CreateWindowExW(0, REBARCLASSNAMEW, nullptr,
                                 WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN | WS_CLIPSIBLINGS | RBS_VARHEIGHT |
@@ -134,24 +145,34 @@ void CMainFrame::CreateToolBarAndReBar() {
                                 0, 0, 0, 0, m_hWnd, reinterpret_cast<HMENU>(static_cast<UINT_PTR>(kReBarId)),
                                 ::GetModuleHandleW(nullptr), nullptr);
     m_toolbar = CreateSimpleToolBar(m_hWnd, IDR_MAINFRAME, m_toolbarImages, kToolBarId);
-    if (!m_rebar || !m_toolbar) {
+    if (!m_rebar) {
         return;
     }
-    const DWORD buttonSize = static_cast<DWORD>(::SendMessageW(m_toolbar, TB_GETBUTTONSIZE, 0, 0));
-    const int buttons = static_cast<int>(::SendMessageW(m_toolbar, TB_BUTTONCOUNT, 0, 0));
-    RECT last = {};
-    if (buttons > 0) {
-        ::SendMessageW(m_toolbar, TB_GETITEMRECT, static_cast<WPARAM>(buttons - 1), reinterpret_cast<LPARAM>(&last));
+    if (m_commandBar.m_hWnd) {
+        AddReBarBand(m_commandBar.m_hWnd, kCommandBarBandId, m_commandBar.IdealSize(), false);
     }
+    if (m_toolbar) {
+        const DWORD buttonSize = static_cast<DWORD>(::SendMessageW(m_toolbar, TB_GETBUTTONSIZE, 0, 0));
+        const int buttons = static_cast<int>(::SendMessageW(m_toolbar, TB_BUTTONCOUNT, 0, 0));
+        RECT last = {};
+        if (buttons > 0) {
+            ::SendMessageW(m_toolbar, TB_GETITEMRECT, static_cast<WPARAM>(buttons - 1),
+                           reinterpret_cast<LPARAM>(&last));
+        }
+        AddReBarBand(m_toolbar, kToolBarBandId, SIZE{last.right, HIWORD(buttonSize)}, true);
+    }
+}
+
+void CMainFrame::AddReBarBand(HWND child, UINT bandId, SIZE size, bool newRow) {
     REBARBANDINFOW band = {};
     band.cbSize = REBARBANDINFOW_V6_SIZE;
     band.fMask = RBBIM_CHILD | RBBIM_CHILDSIZE | RBBIM_STYLE | RBBIM_ID | RBBIM_SIZE;
-    band.fStyle = RBBS_CHILDEDGE | RBBS_BREAK | RBBS_GRIPPERALWAYS;
-    band.hwndChild = m_toolbar;
-    band.wID = kToolBarBandId;
-    band.cxMinChild = last.right;
-    band.cyMinChild = HIWORD(buttonSize);
-    band.cx = last.right;
+    band.fStyle = RBBS_CHILDEDGE | RBBS_GRIPPERALWAYS | (newRow ? RBBS_BREAK : 0);
+    band.hwndChild = child;
+    band.wID = bandId;
+    band.cxMinChild = size.cx;
+    band.cyMinChild = size.cy;
+    band.cx = size.cx;
     ::SendMessageW(m_rebar, RB_INSERTBANDW, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(&band));
 }
 
@@ -209,7 +230,7 @@ void CMainFrame::OnDestroy() {
     }
     m_ribbon.Hide();
     if (m_menu && ::GetMenu(m_hWnd) != m_menu) {
-        ::DestroyMenu(m_menu); // detached while the ribbon showed; an attached menu goes with the window
+        ::DestroyMenu(m_menu); // the command bar's; a menu still attached goes with the window
     }
     m_created = false;
     ::PostQuitMessage(1);
@@ -278,6 +299,10 @@ BOOL CMainFrame::PreTranslateMessage(MSG* pMsg) {
     if (m_accelerators && ::TranslateAcceleratorW(m_hWnd, m_accelerators, pMsg)) {
         return TRUE;
     }
+    // The menu keys belong to the command bar while it shows; the ribbon has its own.
+    if (!m_ribbon.IsShown() && m_commandBar.PreTranslateMessage(pMsg)) {
+        return TRUE;
+    }
     return m_view.PreTranslateMessage(pMsg);
 }
 
@@ -316,7 +341,7 @@ BOOL CMainFrame::ProcessWindowMessage(HWND, UINT uMsg, WPARAM wParam, LPARAM lPa
         }
         return ForwardCommandToView(wParam, lParam, lResult);
     case WM_SYSCOMMAND:
-        if (OnSysCommand(wParam)) {
+        if (OnSysCommand(wParam, lParam)) {
             lResult = 0;
             return TRUE;
         }
@@ -346,6 +371,12 @@ BOOL CMainFrame::ProcessWindowMessage(HWND, UINT uMsg, WPARAM wParam, LPARAM lPa
         return TRUE;
     case WM_INITMENUPOPUP:
         UIUpdateMenuBar();
+        return FALSE;
+    case WM_ACTIVATE:
+        // Keys typed in another window must not find the bar still holding the keyboard on return.
+        if (LOWORD(wParam) == WA_INACTIVE) {
+            m_commandBar.LeaveKeyboardMode();
+        }
         return FALSE;
     case WM_SETFOCUS:
         if (HasVisibleStyle(m_splitter.m_hWnd)) {

@@ -1,4 +1,4 @@
-// The main window: menu bar, toolbar (in a rebar) or ribbon at the top, the splitter with the key browser
+// The main window: command bar and toolbar (two rebar bands) or ribbon at the top, the splitter with the key browser
 // pane and the search view in the middle, the status bar at the bottom. It routes every command to its own
 // handlers or to the view, refreshes the command states once per idle pass, shows the search state, refuses
 // to close while a search runs, and keeps its placement between runs.
@@ -8,6 +8,7 @@
 
 #include "base/com_ptr.h"
 #include "form/keldra_view.h"
+#include "winlib/command_bar.h"
 #include "winlib/message_loop.h"
 #include "winlib/pane_container.h"
 #include "winlib/ribbon.h"
@@ -26,7 +27,8 @@ public:
     CMainFrame() = default;
     ~CMainFrame() override;
 
-    // Creates the main window with its caption, menu and accelerators (resource 128). Null on failure.
+    // Creates the main window with its caption, menu and accelerators (resource 128); the menu moves into the
+    // command bar. Null on failure.
     HWND CreateFrame();
 
     BOOL PreTranslateMessage(MSG* pMsg) override;
@@ -36,6 +38,7 @@ public:
                               DWORD dwMsgMapID = 0) override;
 
     CKeldraWTLView& View() { return m_view; }
+    CCommandBarCtrl& CommandBar() { return m_commandBar; }
     CMultiPaneStatusBarCtrl& StatusBar() { return m_statusBar; }
     CSplitterWindowT& Splitter() { return m_splitter; }
     CPaneContainer& KeyBrowserPane() { return m_keyBrowserPane; }
@@ -55,7 +58,9 @@ protected:
 private:
     // Creation and layout (main_frame.cpp).
     LRESULT OnCreate();
+    void CreateCommandBar();
     void CreateToolBarAndReBar();
+    void AddReBarBand(HWND child, UINT bandId, SIZE size, bool newRow);
     void CreateStatusBar();
     bool CreateClientWindows();
     void SetTitle();
@@ -76,13 +81,14 @@ private:
     void OnAppExit();
     void OnAbout();
     void OnPreferences();
-    BOOL OnSysCommand(WPARAM command);
+    BOOL OnSysCommand(WPARAM command, LPARAM lParam);
     void OnScanStatus(WPARAM status);
     void OnTaskbarButtonCreated();
     void UpdateCommandStates();
     void UIStateChanged(UINT id) override;
 
     CKeldraWTLView m_view;
+    CCommandBarCtrl m_commandBar;
     CMultiPaneStatusBarCtrl m_statusBar;
     CPaneContainer m_keyBrowserPane;
     CSplitterWindowT m_splitter;

@@ -91,8 +91,6 @@ void CMainFrame::OnViewToolBar() {
         if (band >= 0) {
             ::SendMessageW(m_rebar, RB_SHOWBAND, static_cast<WPARAM>(band), m_toolbarVisible);
         }
-        // The toolbar is the rebar's only band: an empty rebar would still take a strip of the window.
-        ::ShowWindow(m_rebar, (m_toolbarVisible && !m_ribbon.IsShown()) ? SW_SHOWNOACTIVATE : SW_HIDE);
     }
     UISetCheck(ID_VIEW_TOOLBAR, m_toolbarVisible);
     UpdateLayout();
@@ -126,15 +124,13 @@ bool CMainFrame::ShowRibbon(bool show) {
         if (!m_ribbon.Show(m_hWnd, std::move(callbacks))) {
             return false;
         }
-        // The ribbon takes the place of the menu bar and the toolbar.
-        ::SetMenu(m_hWnd, nullptr);
+        // The ribbon takes the place of the command bar and the toolbar.
         if (m_rebar) {
             ::ShowWindow(m_rebar, SW_HIDE);
         }
     } else {
         m_ribbon.Hide();
-        ::SetMenu(m_hWnd, m_menu);
-        if (m_rebar && m_toolbarVisible) {
+        if (m_rebar) {
             ::ShowWindow(m_rebar, SW_SHOWNOACTIVATE);
         }
     }
@@ -178,9 +174,18 @@ void CMainFrame::ReloadListFont() {
     m_view.ResultsList().Invalidate(FALSE);
 }
 
-BOOL CMainFrame::OnSysCommand(WPARAM command) {
-    // Closing during a search is refused silently; the user stops the search first.
-    return (command & 0xFFF0) == SC_CLOSE && m_view.IsSearchRunning();
+BOOL CMainFrame::OnSysCommand(WPARAM command, LPARAM lParam) {
+    switch (command & 0xFFF0) {
+    case SC_CLOSE:
+        // Closing during a search is refused silently; the user stops the search first.
+        return m_view.IsSearchRunning();
+    case SC_KEYMENU:
+        // A menu key that reached the frame without passing the loop's filter: the command bar takes it, except
+        // Alt+Space, which opens the window menu.
+        return lParam != L' ' && !m_ribbon.IsShown() && m_commandBar.OnKeyMenu(static_cast<wchar_t>(lParam));
+    default:
+        return FALSE;
+    }
 }
 
 void CMainFrame::OnScanStatus(WPARAM status) {

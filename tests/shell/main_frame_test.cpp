@@ -38,15 +38,32 @@ TEST_F(FrameTest, WindowTreeIsComplete) {
     EXPECT_EQ(frame->GetStyle() & 0xFFFF0000, 0x06CF0000);
     EXPECT_EQ(frame->GetExStyle() & 0x00040100, 0x00040100);
     EXPECT_EQ(frame->GetWindowText(), IsProcessElevated() ? L"Administrator: Quillon" : L"Quillon");
-    HMENU menu = GetMenu(*frame);
+    // The menu lives in the command bar; the frame has none of its own.
+    EXPECT_FALSE(GetMenu(*frame));
+    HMENU menu = frame->CommandBar().GetMenu();
     ASSERT_TRUE(menu);
     EXPECT_EQ(GetMenuItemCount(menu), 4);
+    EXPECT_EQ(frame->CommandBar().ItemCount(), 4);
 
+    // The rebar: the command bar's band, then the toolbar's band on a row of its own.
     HWND rebar = frame->GetDlgItem(0xE800);
     EXPECT_EQ(rebar, frame->ReBar());
     EXPECT_EQ(ClassOf(rebar), L"ReBarWindow32");
-    EXPECT_EQ(SendMessageW(rebar, RB_GETBANDCOUNT, 0, 0), 1);
-    EXPECT_EQ(SendMessageW(rebar, RB_IDTOINDEX, 0xEB01, 0), 0);
+    EXPECT_EQ(SendMessageW(rebar, RB_GETBANDCOUNT, 0, 0), 2);
+    EXPECT_EQ(SendMessageW(rebar, RB_IDTOINDEX, 0xEB00, 0), 0);
+    EXPECT_EQ(SendMessageW(rebar, RB_IDTOINDEX, 0xEB01, 0), 1);
+    REBARBANDINFOW bands[2] = {};
+    for (UINT i = 0; i < 2; ++i) {
+        bands[i].cbSize = REBARBANDINFOW_V6_SIZE;
+        bands[i].fMask = RBBIM_CHILD | RBBIM_STYLE | RBBIM_ID;
+        SendMessageW(rebar, RB_GETBANDINFOW, i, reinterpret_cast<LPARAM>(&bands[i]));
+    }
+    EXPECT_EQ(bands[0].hwndChild, frame->CommandBar().m_hWnd);
+    EXPECT_FALSE(bands[0].fStyle & RBBS_BREAK);
+    EXPECT_EQ(bands[1].hwndChild, frame->ToolBar());
+    EXPECT_TRUE(bands[1].fStyle & RBBS_BREAK);
+    EXPECT_EQ(GetParent(frame->CommandBar()), rebar);
+    EXPECT_TRUE(frame->CommandBar().HasImage(ID_FILE_SAVE)) << "menu images from toolbar resource 128";
     HWND toolbar = frame->ToolBar();
     EXPECT_EQ(GetParent(toolbar), rebar);
     const int expected[] = {57601, 0, 57603, 32775, 0, 57634, 0, 32819, 0, 59395};
@@ -211,7 +228,7 @@ TEST_F(FrameTest, EveryCommandReachesTheFrameOrTheView) {
 
 TEST_F(FrameTest, CommandStatesForAnEmptyList) {
     frame->OnIdle();
-    HMENU menu = GetMenu(*frame);
+    HMENU menu = frame->CommandBar().GetMenu();
     auto grayed = [menu](UINT id) { return (GetMenuState(menu, id, MF_BYCOMMAND) & MF_GRAYED) != 0; };
     for (UINT id : {ID_EDIT_DELETE_SELECTED, ID_EDIT_DELETE_KEY_SELECTED, ID_EDIT_REMOVE_SELECTED, ID_EDIT_COPY,
                     ID_EDIT_COPY_SELECTED, ID_EDIT_DELETE_CHECKED, ID_EDIT_REMOVE, ID_EDIT_MARK_ALL, ID_EDIT_MARK_NONE,
@@ -238,20 +255,28 @@ TEST_F(FrameTest, CommandStatesForAnEmptyList) {
 TEST_F(FrameTest, ToolbarAndStatusBarToggle) {
     RECT client = {};
     frame->GetClientRect(&client);
-    Command(ID_VIEW_TOOLBAR);
-    EXPECT_FALSE(Shown(frame->ReBar()));
-    EXPECT_FALSE(frame->UIIsChecked(ID_VIEW_TOOLBAR));
-    EXPECT_EQ(RectIn(frame->Splitter(), *frame).top, 0);
-    REBARBANDINFOW band = {};
-    band.cbSize = REBARBANDINFOW_V6_SIZE;
-    band.fMask = RBBIM_STYLE;
-    SendMessageW(frame->ReBar(), RB_GETBANDINFOW, 0, reinterpret_cast<LPARAM>(&band));
-    EXPECT_TRUE(band.fStyle & RBBS_HIDDEN);
+    auto bandHidden = [this](UINT index) {
+        REBARBANDINFOW band = {};
+        band.cbSize = REBARBANDINFOW_V6_SIZE;
+        band.fMask = RBBIM_STYLE;
+        SendMessageW(frame->ReBar(), RB_GETBANDINFOW, index, reinterpret_cast<LPARAM>(&band));
+        return (band.fStyle & RBBS_HIDDEN) != 0;
+    };
+    const int withToolbar = RectIn(frame->Splitter(), *frame).top;
+    // Only the toolbar's band goes; the command bar stays.
     Command(ID_VIEW_TOOLBAR);
     EXPECT_TRUE(Shown(frame->ReBar()));
-    EXPECT_TRUE(frame->UIIsChecked(ID_VIEW_TOOLBAR));
+    EXPECT_TRUE(bandHidden(1));
+    EXPECT_FALSE(bandHidden(0));
+    EXPECT_FALSE(frame->UIIsChecked(ID_VIEW_TOOLBAR));
     EXPECT_EQ(RectIn(frame->Splitter(), *frame).top, RectIn(frame->ReBar(), *frame).bottom);
     EXPECT_GT(RectIn(frame->Splitter(), *frame).top, 0);
+    EXPECT_LT(RectIn(frame->Splitter(), *frame).top, withToolbar);
+    Command(ID_VIEW_TOOLBAR);
+    EXPECT_FALSE(bandHidden(1));
+    EXPECT_TRUE(frame->UIIsChecked(ID_VIEW_TOOLBAR));
+    EXPECT_EQ(RectIn(frame->Splitter(), *frame).top, RectIn(frame->ReBar(), *frame).bottom);
+    EXPECT_EQ(RectIn(frame->Splitter(), *frame).top, withToolbar);
 
     Command(ID_VIEW_STATUS_BAR);
     EXPECT_FALSE(Shown(frame->StatusBar()));
@@ -399,7 +424,8 @@ TEST_F(FrameTest, RibbonIsUnavailableHereAndTheRebarStays) {
     EXPECT_FALSE(frame->IsRibbonShown());
     EXPECT_FALSE(frame->UIIsChecked(ID_VIEW_RIBBON));
     EXPECT_TRUE(Shown(frame->ReBar()));
-    EXPECT_TRUE(GetMenu(*frame));
+    EXPECT_FALSE(GetMenu(*frame)) << "the menu stays in the command bar";
+    EXPECT_TRUE(frame->CommandBar().GetMenu());
 }
 
 struct HelpCall {
@@ -457,7 +483,7 @@ TEST_F(FrameTest, OpenAsAdministratorRelaunchesAndKeepsThisInstance) {
 }
 
 TEST_F(FrameTest, MenuPromptShowsWhileAMenuItemIsHighlighted) {
-    HMENU menu = GetMenu(*frame);
+    HMENU menu = frame->CommandBar().GetMenu();
     frame->SendMessage(WM_MENUSELECT, MAKEWPARAM(ID_FILE_SAVE, MF_STRING), reinterpret_cast<LPARAM>(menu));
     EXPECT_TRUE(frame->StatusBar().SendMessage(SB_ISSIMPLE));
     frame->SendMessage(WM_MENUSELECT, MAKEWPARAM(0, 0xFFFF), 0);
