@@ -43,6 +43,9 @@ class FrameCommandBarTest : public FrameTest {
 protected:
     void SetUp() override {
         FrameTest::SetUp();
+        // Only where the commands go is looked at: the registry editor must not start.
+        frame->runViewCommands = false;
+        frame->runFrameCommands = false;
         // A popup that opens under the pointer highlights the item there; keep the pointer out of the way.
         SetCursorPos(GetSystemMetrics(SM_CXSCREEN) - 1, GetSystemMetrics(SM_CYSCREEN) - 1);
     }
@@ -84,7 +87,7 @@ TEST_F(FrameCommandBarTest, EveryMenuItemIsReachedByKeysAndPostsItsCommand) {
     for (int top = 0; top < GetMenuItemCount(menu); ++top) {
         CollectItems(GetSubMenu(menu, top), top, {}, items);
     }
-    ASSERT_EQ(items.size(), 22u);
+    ASSERT_EQ(items.size(), 23u);
     for (const Reach& item : items) {
         PostKeys(item.keys);
         frame->CommandBar().OpenMenu(item.topIndex, false);
