@@ -4,25 +4,10 @@
 
 #include "engine/result_markup.h"
 #include "results/key_filter.h"
+#include "results/wait_cursor.h"
 #include "winlib/status_bar.h"
 
 #include <cwchar>
-
-namespace {
-
-// The wait cursor for the life of the rebuild.
-class WaitCursor {
-public:
-    WaitCursor() : previous_(::SetCursor(::LoadCursorW(nullptr, IDC_WAIT))) {}
-    ~WaitCursor() { ::SetCursor(previous_); }
-    WaitCursor(const WaitCursor&) = delete;
-    WaitCursor& operator=(const WaitCursor&) = delete;
-
-private:
-    HCURSOR previous_;
-};
-
-} // namespace
 
 void CKeldraWTLView::RebuildList(const std::wstring& filter) {
     WaitCursor wait;
