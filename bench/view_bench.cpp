@@ -6,6 +6,7 @@
 // and how many by the final listing; under Wine every delivered result costs several server round trips.
 //
 //   view_bench.exe [keys] [values per key]     (default 100 x 50: 5,000 results)
+#include "bench/needle_tree.h"
 #include "engine/keldra_thread.h"
 #include "engine/msg_queue.h"
 #include "shell/main_frame.h"
@@ -21,54 +22,17 @@ namespace {
 
 const wchar_t kTreePath[] = L"Software\\QuillonViewBench";
 
-double Now() {
-    LARGE_INTEGER frequency, counter;
-    QueryPerformanceFrequency(&frequency);
-    QueryPerformanceCounter(&counter);
-    return static_cast<double>(counter.QuadPart) / static_cast<double>(frequency.QuadPart);
-}
-
-void BuildTree(int keys, int values) {
-    RegDeleteTreeW(HKEY_CURRENT_USER, kTreePath);
-    HKEY root = nullptr;
-    RegCreateKeyExW(HKEY_CURRENT_USER, kTreePath, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &root, nullptr);
-    for (int k = 0; k < keys; ++k) {
-        HKEY key = nullptr;
-        RegCreateKeyExW(root, (L"Key" + std::to_wstring(k)).c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key,
-                        nullptr);
-        for (int v = 0; v < values; ++v) {
-            const std::wstring data = L"C:\\Program Files\\needle\\module" + std::to_wstring(v) + L".dll";
-            RegSetValueExW(key, (L"v" + std::to_wstring(v)).c_str(), 0, REG_SZ,
-                           reinterpret_cast<const BYTE*>(data.c_str()),
-                           static_cast<DWORD>((data.size() + 1) * sizeof(wchar_t)));
-        }
-        RegCloseKey(key);
-    }
-    RegCloseKey(root);
-}
-
-double EngineAlone(size_t& results) {
-    CKeldraThread search;
-    search.SetLookIn(std::wstring(L"HKCU\\") + kTreePath, L"");
-    search.options = SO_DATA;
-    search.SetSearchString(L"needle", SM_FIND_STRING);
-    const double start = Now();
-    search.Start();
-    WaitForSingleObject(search.GetHandle(), INFINITE);
-    const double seconds = Now() - start;
-    results = search.results.size();
-    return seconds;
-}
+using needletree::Now;
 
 } // namespace
 
 int wmain(int argc, wchar_t** argv) {
     const int keys = argc > 1 ? _wtoi(argv[1]) : 100;
     const int values = argc > 2 ? _wtoi(argv[2]) : 50;
-    BuildTree(keys, values);
+    needletree::BuildTree(kTreePath, keys, values);
 
     size_t engineResults = 0;
-    const double engineSeconds = EngineAlone(engineResults);
+    const double engineSeconds = needletree::EngineAlone(kTreePath, engineResults);
     std::printf("engine alone:  %zu results in %.2f s\n", engineResults, engineSeconds);
 
     INITCOMMONCONTROLSEX classes = {sizeof classes, ICC_WIN95_CLASSES};
