@@ -27,6 +27,7 @@
 
 #include <psapi.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cstdio>
 #include <cstdlib>
@@ -35,6 +36,7 @@
 #include <new>
 #include <string>
 #include <thread>
+#include <vector>
 
 namespace {
 
@@ -319,6 +321,30 @@ void RunUntilListed(CMessageLoop& loop, CKeldraWTLView& view) {
     }
 }
 
+// Median of several full paints of the results list at the current scroll position, in milliseconds.
+double PaintMs(CHTMLListCtrl& list) {
+    std::vector<double> times;
+    for (int i = 0; i < 15; ++i) {
+        list.Invalidate(FALSE);
+        const double start = Now();
+        list.UpdateWindow();
+        times.push_back((Now() - start) * 1000.0);
+    }
+    std::sort(times.begin(), times.end());
+    return times[times.size() / 2];
+}
+
+// Paints of the full list at its top and half way down.
+void PrintPaints(CHTMLListCtrl& list) {
+    list.SendMessage(WM_VSCROLL, SB_TOP, 0);
+    const double top = PaintMs(list);
+    SCROLLINFO info = {sizeof info, SIF_RANGE};
+    GetScrollInfo(list, SB_VERT, &info);
+    SetScrollPos(list, SB_VERT, info.nMax / 2, FALSE);
+    const double middle = PaintMs(list);
+    std::printf("paint: %.2f ms at the top, %.2f ms half way down (%d rows)\n", top, middle, list.GetItemCount());
+}
+
 // The live heap bytes each part frees, in the order a view holds them.
 void PrintParts(CKeldraWTLView& view, size_t results) {
     const double per = results ? static_cast<double>(results) : 1.0;
@@ -417,6 +443,7 @@ int wmain(int argc, wchar_t** argv) {
                 rows ? static_cast<double>(after.PagefileUsage - before.PagefileUsage) / static_cast<double>(rows)
                      : 0.0,
                 lastRow > workerEnd ? lastRow - workerEnd : 0.0);
+    PrintPaints(view.ResultsList());
     std::fflush(stdout);
     if (parts) {
         PrintParts(view, results);
