@@ -92,7 +92,7 @@ std::vector<SearchResult> Records(size_t count) {
     for (size_t i = 0; i < count; ++i) {
         SearchResult& record = records[i];
         record.root = (i % 3 == 0) ? HKEY_LOCAL_MACHINE : HKEY_CURRENT_USER;
-        record.keyPath = L"SOFTWARE\\Vendor" + std::to_wstring(i % 97) + L"\\Product\\Settings" + std::to_wstring(i);
+        record.SetKeyPath(L"SOFTWARE\\Vendor" + std::to_wstring(i % 97) + L"\\Product\\Settings" + std::to_wstring(i));
         if (i % 5 == 0) {
             record.kind = RK_KEY | RK_KEY_NAME;
         } else {

@@ -3,7 +3,8 @@
 //
 // Threads: request members are written on the main thread while no worker runs (Stop comes first) and
 // read by the worker. results grows on the worker inside resultsLock; keysSearched is bumped with an
-// interlocked increment; the other counters and keyTree are read only after SN_FINISHED.
+// interlocked increment; the other counters and keyTree are read only after SN_FINISHED (the view then takes
+// keyTree over for its key browser).
 #pragma once
 
 #include "engine/key_paths.h"
@@ -15,6 +16,7 @@
 #include "base/win_handles.h"
 
 #include <cstdint>
+#include <deque>
 #include <map>
 #include <memory>
 #include <optional>
@@ -68,8 +70,9 @@ public:
     // Worker-owned: the result limit taken at each start (0 = none).
     DWORD stopLimit = 0;
 
-    // Output.
-    std::vector<SearchResult> results;
+    // Output. A deque grows in blocks: a search of a whole registry never needs one block for all its
+    // results, nor a copy of them all whenever the store grows.
+    std::deque<SearchResult> results;
     CriticalSection resultsLock;
     volatile LONG keysSearched = 0;
     DWORD keyMatches = 0;
@@ -116,7 +119,11 @@ private:
     // Logs a candidate the expression engine gave up on: the key path, with the value's name for a value.
     void LogMatchFailure(std::wstring_view valueName);
 
+    // walkPath_ as the results of one key share it: made anew when the walk has moved to another key.
+    SharedText SharedWalkPath();
+
     std::unique_ptr<SearchMatcher> matcher_;
     std::wstring walkPath_;
+    SharedText sharedPath_;
     std::wstring hexScratch_;
 };

@@ -10,6 +10,7 @@
 #include "engine/result_markup.h"
 #include "engine/value_match.h"
 
+#include <cstdint>
 #include <cwchar>
 
 namespace {
@@ -207,7 +208,7 @@ void CKeldraThread::SearchValues(HKEY key, const KeyLocation& entry) {
         valueNameMatches += verdict.nameMatched ? 1 : 0;
         dataMatches += verdict.dataMatched ? 1 : 0;
         record.root = entry.root;
-        record.keyPath = walkPath_;
+        record.ShareKeyPath(SharedWalkPath());
         record.lastWrite = written;
         size_t resultIndex = 0;
         {
@@ -237,11 +238,10 @@ void CKeldraThread::MatchKeyName(const KeyLocation& entry, std::wstring_view nam
     }
     SearchResult record;
     record.root = entry.root;
-    record.keyPath = walkPath_;
+    record.ShareKeyPath(SharedWalkPath());
     record.kind = RK_KEY | RK_KEY_NAME;
     record.lastWrite = written;
-    record.keyMarkup =
-        KeyNameMarkup(std::wstring_view(walkPath_).substr(0, parentLength), name, answer.position, answer.length);
+    record.nameMark = {static_cast<std::uint32_t>(answer.position), static_cast<std::uint32_t>(answer.length), true};
     ++keyMatches;
     size_t resultIndex = 0;
     {
@@ -254,6 +254,13 @@ void CKeldraThread::MatchKeyName(const KeyLocation& entry, std::wstring_view nam
         AddToKeyTree(entry.rootName + L"\\" + walkPath_);
     }
     Announce(resultIndex);
+}
+
+SharedText CKeldraThread::SharedWalkPath() {
+    if (!sharedPath_ || *sharedPath_ != walkPath_) {
+        sharedPath_ = std::make_shared<const std::wstring>(walkPath_);
+    }
+    return sharedPath_;
 }
 
 void CKeldraThread::LogMatchFailure(std::wstring_view valueName) {

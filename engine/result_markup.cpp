@@ -4,6 +4,7 @@
 #include "engine/matchers.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <cstring>
 
 namespace {
@@ -205,23 +206,122 @@ std::wstring SizeSuffix(DWORD type, DWORD dataSize) {
     return {};
 }
 
+namespace {
+
+// A DWORD or QWORD with data enough for its type: its rendering depends on the number alone.
+bool ReadNumber(DWORD type, const BYTE* data, DWORD size, std::uint64_t& number) {
+    number = 0;
+    if (type == REG_DWORD && size >= 4) {
+        std::memcpy(&number, data, 4);
+        return true;
+    }
+    if (type == REG_QWORD && size >= 8) {
+        std::memcpy(&number, data, 8);
+        return true;
+    }
+    return false;
+}
+
+} // namespace
+
+std::wstring KeyMarkup(const SearchResult& record) {
+    const std::wstring& path = record.KeyPath();
+    const TextMark& mark = record.nameMark;
+    if (!mark.marked) {
+        return path;
+    }
+    // A key's name holds no backslash: the last one ends its parent's path.
+    const size_t slash = path.rfind(L'\\');
+    const std::wstring_view parent =
+        slash == std::wstring::npos ? std::wstring_view() : std::wstring_view(path).substr(0, slash);
+    const std::wstring_view name = std::wstring_view(path).substr(slash == std::wstring::npos ? 0 : slash + 1);
+    return KeyNameMarkup(parent, name, mark.position, mark.length);
+}
+
+std::wstring NameMarkup(const SearchResult& record) {
+    const TextMark& mark = record.nameMark;
+    return mark.marked ? MarkAndShorten(record.valueName, mark.position, mark.length, MarkColour::ValueName)
+                       : record.valueName;
+}
+
+std::wstring DataMarkup(const SearchResult& record) {
+    switch (record.dataDisplay) {
+    case DataDisplay::Text:
+        return record.dataText;
+    case DataDisplay::MarkedText:
+        return MarkAndShorten(record.dataText, record.dataMark.position, record.dataMark.length, MarkColour::Data);
+    case DataDisplay::Number: {
+        std::wstring display;
+        FormatData(record.type, reinterpret_cast<const BYTE*>(&record.number), record.type == REG_DWORD ? 4 : 8,
+                   display);
+        return display;
+    }
+    case DataDisplay::BinaryNotice:
+        return kBinaryNotShown;
+    case DataDisplay::Kept:
+        break;
+    }
+    return record.keptMarkup ? *record.keptMarkup : std::wstring();
+}
+
+void KeepDataMarkup(SearchResult& record, std::wstring markup, const BYTE* data, DWORD size) {
+    record.keptMarkup.reset();
+    record.number = 0;
+    if (markup == record.dataText) {
+        record.dataDisplay = DataDisplay::Text;
+        return;
+    }
+    if (markup == kBinaryNotShown) {
+        record.dataDisplay = DataDisplay::BinaryNotice;
+        return;
+    }
+    std::uint64_t number = 0;
+    if (ReadNumber(record.type, data, size, number)) {
+        std::wstring rendered;
+        FormatData(record.type, data, size, rendered);
+        if (rendered == markup) {
+            record.dataDisplay = DataDisplay::Number;
+            record.number = number;
+            return;
+        }
+    }
+    record.dataDisplay = DataDisplay::Kept;
+    record.keptMarkup = std::make_shared<const std::wstring>(std::move(markup));
+}
+
 std::optional<ResultLine> ListResult(const SearchResult& record, size_t index) {
     if (record.removed) {
         return std::nullopt;
     }
+    ResultLine line{{}, record.IsKey() ? 0 : TypeName(record.type).icon, index};
+    ListLineMarkup(record, line.text);
+    return line;
+}
+
+void ListLineMarkup(const SearchResult& record, std::wstring& line) {
+    line.clear();
+    if (record.removed) {
+        return;
+    }
     const std::wstring root = RootKeyName(record.root);
     if (record.IsKey()) {
-        return ResultLine{L"<p>" + root + L"\\" + record.keyMarkup + L"</p>", 0, index};
+        line += L"<p>";
+        line += root;
+        line += L"\\";
+        line += KeyMarkup(record);
+        line += L"</p>";
+        return;
     }
     const TypeInfo info = TypeName(record.type);
-    std::wstring line = root + L"\\" + record.keyPath;
+    line += root;
+    line += L"\\";
+    line += record.KeyPath();
     line += L"<br><p><i><font color=#afafaf>Value </font></i>";
-    line += record.nameMarkup;
+    line += NameMarkup(record);
     line += L"<br><i><font color=#afafaf>Data </font><font color=#5f5f5f>{ ";
     line += info.name;
     line += SizeSuffix(record.type, record.dataSize);
     line += L" }\u00A0</font></i> ";
-    line += record.dataMarkup;
+    line += DataMarkup(record);
     line += L" </p>";
-    return ResultLine{std::move(line), info.icon, index};
 }

@@ -58,6 +58,17 @@ TypeInfo TypeName(DWORD type);
 // ", 16 Bytes", ", 13 Chars" or "" for the value line.
 std::wstring SizeSuffix(DWORD type, DWORD dataSize);
 
+// The display markup of a record, made from what it keeps: a key's path with the match in its name
+// coloured; a value's name with its match coloured and shortened; the value's data display.
+std::wstring KeyMarkup(const SearchResult& record);
+std::wstring NameMarkup(const SearchResult& record);
+std::wstring DataMarkup(const SearchResult& record);
+
+// Keeps in the record how to make the data display `markup` again (record's type, dataSize and dataText set;
+// data/size are the value's data): as its dataText, the binary notice or its number when it is one of
+// those, otherwise the markup itself.
+void KeepDataMarkup(SearchResult& record, std::wstring markup, const BYTE* data, DWORD size);
+
 struct ResultLine {
     std::wstring text;
     int icon;
@@ -66,3 +77,6 @@ struct ResultLine {
 
 // The list line of a record; nothing for a record the user removed.
 std::optional<ResultLine> ListResult(const SearchResult& record, size_t index);
+// The same line's markup written into `line` (emptied first): nothing for a removed record. The list makes
+// a row's markup with it whenever the row is drawn.
+void ListLineMarkup(const SearchResult& record, std::wstring& line);

@@ -2,6 +2,8 @@
 
 #include "engine/result_markup.h"
 
+#include <cstdint>
+
 namespace {
 
 // Where the data display of a matched record comes from.
@@ -98,12 +100,12 @@ DataTest TestDataAsText(const SearchMatcher& matcher, DWORD type, const BYTE* da
     return test;
 }
 
-std::wstring DataMarkup(const DataTest& test, const BYTE* data, DWORD size) {
+std::wstring DataTestMarkup(const DataTest& test, const BYTE* data, DWORD size) {
     const MatchAnswer& a = test.answer;
     switch (test.shown) {
     case DataShown::Text:
     case DataShown::Hex:
-        return a.found ? MarkAndShorten(test.text, a.position, a.length, MarkColour::Data) : std::wstring(test.text);
+        return std::wstring(test.text); // marked text is kept as a mark, not as markup
     case DataShown::MultiString: {
         if (!a.found) {
             return std::wstring(test.text);
@@ -163,15 +165,23 @@ ValueVerdict EvaluateValue(const SearchMatcher& matcher, DWORD options, std::wst
     record.type = type;
     record.dataSize = size;
     record.kind = (verdict.nameMatched ? DWORD{RK_VALUE_NAME} : 0) | (verdict.dataMatched ? DWORD{RK_DATA} : 0);
-    record.nameMarkup = verdict.nameMatched
-                            ? MarkAndShorten(name, nameAnswer.position, nameAnswer.length, MarkColour::ValueName)
-                            : std::wstring(name);
-    if (test.shown == DataShown::Text || test.shown == DataShown::Hex) {
+    record.nameMark = {static_cast<std::uint32_t>(nameAnswer.position), static_cast<std::uint32_t>(nameAnswer.length),
+                       verdict.nameMatched};
+    const bool textShown = test.shown == DataShown::Text || test.shown == DataShown::Hex;
+    if (textShown) {
         record.dataText.assign(test.text);
     }
-    record.dataMarkup = DataMarkup(test, data, size);
-    if (size > 0 && ((!asText && mode != SM_HEX) || record.dataMarkup.empty() || mode == SM_ALL_ITEMS)) {
-        FormatData(type, data, size, record.dataMarkup);
+    // Matched text is shown marked; the record keeps where, and the list marks it when the row is drawn.
+    if (textShown && test.answer.found) {
+        record.dataDisplay = DataDisplay::MarkedText;
+        record.dataMark = {static_cast<std::uint32_t>(test.answer.position),
+                           static_cast<std::uint32_t>(test.answer.length), true};
+        return verdict;
     }
+    std::wstring markup = DataTestMarkup(test, data, size);
+    if (size > 0 && ((!asText && mode != SM_HEX) || markup.empty() || mode == SM_ALL_ITEMS)) {
+        FormatData(type, data, size, markup);
+    }
+    KeepDataMarkup(record, std::move(markup), data, size);
     return verdict;
 }

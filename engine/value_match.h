@@ -19,7 +19,7 @@ struct ValueVerdict {
 };
 
 // Tests the value with the matcher's mode and the look-at bits of options. When the name or the data
-// matched, fills record's valueName, dataText, kind, type, nameMarkup, dataMarkup and dataSize; the caller
+// matched, fills record's valueName, dataText, kind, type, dataSize and how its name and data are shown; the caller
 // adds the key's part. scratch is a buffer the caller keeps between values (the hexadecimal text).
 ValueVerdict EvaluateValue(const SearchMatcher& matcher, DWORD options, std::wstring_view name, DWORD type,
                            const BYTE* data, DWORD size, std::wstring& scratch, SearchResult& record);

@@ -57,8 +57,8 @@ std::wstring ListFormatLine(const SearchResult& record, const std::wstring* comp
         line = Field(*computer) + L"\t";
     }
     std::wstring keyPath = RootKeyName(record.root);
-    if (!record.keyPath.empty()) {
-        keyPath += L"\\" + record.keyPath;
+    if (!record.KeyPath().empty()) {
+        keyPath += L"\\" + record.KeyPath();
     }
     line += Field(keyPath) + L"\t" + Field(record.valueName) + L"\t" +
             (record.IsKey() ? std::wstring(L"<KEY>") : std::wstring(TypeName(record.type).name)) + L"\t" +

@@ -218,6 +218,8 @@ void CKeldraWTLView::OnInitDialog() {
     ::SendMessageW(m_progress, PBM_SETMARQUEE, TRUE, kMarqueeStepMs);
 
     m_list.SubclassWindow(GetDlgItem(IDC_RESULTS_LIST));
+    // Rows are drawn from the results store; the list keeps no copy of their text.
+    m_list.SetMarkupSource([this](DWORD_PTR index, std::wstring& markup) { RowMarkup(index, markup); });
     m_actions.Attach(m_hWnd, [this](const std::wstring& text) { SetPaneText(0, text); });
 
     const std::pair<CMruComboCtrl*, std::pair<int, const wchar_t*>> histories[] = {

@@ -175,6 +175,8 @@ private:
     void ListRemainingResults();
     bool PumpMessages();
     void ListResultAt(const SearchResult& record, size_t index);
+    // The list's markup source: the line of the result at index (nothing past the store's end).
+    void RowMarkup(DWORD_PTR index, std::wstring& markup);
     void WriteTotals(size_t resultCount);
 
     // Options tree (keldra_view_options.cpp).

@@ -5,6 +5,8 @@
 #include "results/html_list_notify.h"
 #include "results/key_tree.h"
 
+#include <utility>
+
 CKeyBrowser& CKeldraWTLView::KeyBrowser() {
     // The frame creates the tree after the view may have been told where its handle lives.
     m_keyBrowser.Attach(KeyBrowserTree());
@@ -19,8 +21,10 @@ void CKeldraWTLView::EmptyKeyBrowser() {
 void CKeldraWTLView::FillKeyBrowser() {
     SetKeyFilter(L"");
     KeyTreeData data;
-    // The worker has ended: its key map and look-in list no longer change.
-    data.keys = m_search.keyTree;
+    // The worker has ended: its key map and look-in list no longer change. The browser takes the map over
+    // rather than a copy; a whole registry's map holds hundreds of thousands of paths.
+    data.keys = std::move(m_search.keyTree);
+    m_search.keyTree.clear();
     for (const KeyLocation& location : m_search.lookIn) {
         data.branches.push_back(LookInBranchPath(location));
     }
@@ -49,7 +53,7 @@ void CKeldraWTLView::OnKeyBrowserFilter(const std::wstring& path) {
 void CKeldraWTLView::OnGotoKeyBrowser() {
     SearchResult record;
     if (CopySelectedResult(record)) {
-        KeyBrowser().GoToKey(ResultKeyName(record.root, record.keyPath));
+        KeyBrowser().GoToKey(ResultKeyName(record.root, record.KeyPath()));
     }
 }
 

@@ -219,6 +219,14 @@ void CKeldraWTLView::ListResultAt(const SearchResult& record, size_t index) {
     m_nextToList = index + 1;
 }
 
+void CKeldraWTLView::RowMarkup(DWORD_PTR index, std::wstring& markup) {
+    // The worker may be appending: the store is read under its lock.
+    CriticalSectionLock hold(m_search.resultsLock);
+    if (index < m_search.results.size()) {
+        ListLineMarkup(m_search.results[index], markup);
+    }
+}
+
 void CKeldraWTLView::WriteTotals(size_t resultCount) {
     SetPaneText(kPaneTotals, TotalsText(static_cast<DWORD>(m_search.KeysSearchedNow()), resultCount));
 }

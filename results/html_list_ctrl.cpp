@@ -94,14 +94,14 @@ RowLook CHTMLListCtrl::CurrentLook() const {
 
 int CHTMLListCtrl::AddItem(std::wstring_view markup, int image, DWORD_PTR data) {
     HtmlListItem item;
-    item.kind = 1;
     item.image = image;
     item.data = data;
-    item.text.assign(markup);
-    MeasureRow(item);
+    const int extent = MeasureRow(markup, item);
+    if (!source_) {
+        item.text = std::make_unique<const std::wstring>(markup);
+    }
     const HtmlListItem& row = rows_.Append(std::move(item));
     UpdateVerticalRange();
-    const int extent = row.textRect.right - row.textRect.left;
     const int wanted = extent > INT_MAX - 100 ? INT_MAX : extent + 100;
     if (wanted > horizontalMax_) {
         horizontalMax_ = wanted;

@@ -13,6 +13,8 @@
 
 #include <commctrl.h>
 
+#include <functional>
+#include <string>
 #include <string_view>
 
 class CHTMLListCtrl : public CWindowImpl<CHTMLListCtrl> {
@@ -29,7 +31,13 @@ public:
     // (Re)creates the list font from the Font setting. Rows already listed keep their heights.
     void LoadListFont();
 
-    // Appends a row (markup copied, measured now) and returns its position.
+    // Where rows get their markup when they are drawn: the row's user data in, its markup out. With a source
+    // set, rows keep no markup of their own; a list of a million results would otherwise hold every row's text
+    // beside the records it is made from. Set it before rows are added.
+    using MarkupSource = std::function<void(DWORD_PTR data, std::wstring& markup)>;
+    void SetMarkupSource(MarkupSource source) { source_ = std::move(source); }
+
+    // Appends a row (markup measured now, and kept unless a markup source is set) and returns its position.
     int AddItem(std::wstring_view markup, int image, DWORD_PTR data);
     BOOL DeleteItem(int position);
     void DeleteCheckedItems();
@@ -77,7 +85,8 @@ private:
     // Drawing and measuring.
     void PaintRows(HDC dc, const RECT& clip, int scrollWidth);
     void DrawRow(HDC dc, const RECT& row, const HtmlListItem& item);
-    void MeasureRow(HtmlListItem& item);
+    // Sets the row's heights from its markup; returns the markup's width.
+    int MeasureRow(std::wstring_view markup, HtmlListItem& item);
     RowLook CurrentLook() const;
     void ReadLineNumbers();
     int LabelHeight() const { return lineNumbers_ ? labelHeight_ : 0; }
@@ -95,6 +104,8 @@ private:
     FontHandle font_;
     MemoryDC measureDC_; // holds the list font; rows are measured here when added
     HtmlListRows rows_;
+    MarkupSource source_;
+    std::wstring drawnMarkup_; // the source's answer for the row being drawn
     int controlId_ = 0;
     int clientWidth_ = 0;
     int clientHeight_ = 0;

@@ -61,16 +61,6 @@ void CHTMLListCtrl::ScrollHorizontalTo(long long position) {
 void CHTMLListCtrl::OnSize(int width, int height) {
     clientWidth_ = width;
     clientHeight_ = height;
-    bool changed = false;
-    for (HtmlListItem& row : rows_) {
-        if (!row.measured) {
-            MeasureRow(row);
-            changed = true;
-        }
-    }
-    if (changed) {
-        rows_.Relayout();
-    }
     UpdateVerticalRange();
     SCROLLINFO info = {sizeof info, SIF_PAGE};
     info.nPage = static_cast<UINT>(std::max(width, 0));

@@ -19,14 +19,14 @@ void FillSolid(HDC dc, const RECT& rect, COLORREF color) {
 
 } // namespace
 
-void CHTMLListCtrl::MeasureRow(HtmlListItem& item) {
+int CHTMLListCtrl::MeasureRow(std::wstring_view markup, HtmlListItem& item) {
     const RowLook look = CurrentLook();
     RECT box = {0, 0, MarkupMeasureWidth(clientWidth_, look), clientHeight_};
-    DrawMarkup(measureDC_, item.text.data(), static_cast<int>(std::min<size_t>(item.text.size(), INT_MAX)), &box,
+    DrawMarkup(measureDC_, markup.data(), static_cast<int>(std::min<size_t>(markup.size(), INT_MAX)), &box,
                DT_CALCRECT);
-    item.textRect = box;
-    item.height = RowHeightFor(box.bottom - box.top, numberHeight_, look);
-    item.measured = TRUE;
+    item.textHeight = box.bottom - box.top;
+    item.height = RowHeightFor(item.textHeight, numberHeight_, look);
+    return box.right - box.left;
 }
 
 void CHTMLListCtrl::OnPaint() {
@@ -89,8 +89,7 @@ void CHTMLListCtrl::DrawRow(HDC dc, const RECT& row, const HtmlListItem& item) {
         ::DrawTextW(dc, number, -1, &measured, DT_CALCRECT | DT_NOPREFIX);
         label = {measured.right - measured.left, measured.bottom - measured.top};
     }
-    const int textHeight = item.textRect.bottom - item.textRect.top;
-    const RowParts parts = LayoutRow(row, look, label, textHeight);
+    const RowParts parts = LayoutRow(row, look, label, item.textHeight);
     if (look.lineNumbers) {
         RECT labelRect = parts.label;
         ::SetTextColor(dc, kLineNumberColor);
@@ -103,9 +102,17 @@ void CHTMLListCtrl::DrawRow(HDC dc, const RECT& row, const HtmlListItem& item) {
     if (look.images) {
         ImageList_Draw(images_, item.image, dc, parts.icon.x, parts.icon.y, ILD_TRANSPARENT);
     }
+    drawnMarkup_.clear();
+    const std::wstring* text = item.text.get();
+    if (!text) {
+        if (source_) {
+            source_(item.data, drawnMarkup_);
+        }
+        text = &drawnMarkup_;
+    }
     const COLORREF previous = ::SetTextColor(dc, textColor_);
     RECT markup = parts.markup;
-    DrawMarkup(dc, item.text.data(), static_cast<int>(std::min<size_t>(item.text.size(), INT_MAX)), &markup, 0);
+    DrawMarkup(dc, text->data(), static_cast<int>(std::min<size_t>(text->size(), INT_MAX)), &markup, 0);
     ::SetTextColor(dc, previous);
     if (focused_ && position == rows_.Selected()) {
         ::DrawFocusRect(dc, &row);

@@ -7,39 +7,37 @@ HtmlListItem& HtmlListRows::Append(HtmlListItem item) {
     item.top = total_;
     rows_.push_back(std::move(item));
     HtmlListItem& row = rows_.back();
-    index_.push_back(&row);
     total_ += row.height;
     return row;
 }
 
 HtmlListItem* HtmlListRows::At(int position) {
-    return position >= 0 && position < Count() ? index_[position] : nullptr;
+    return position >= 0 && position < Count() ? &rows_[static_cast<size_t>(position)] : nullptr;
 }
 
 const HtmlListItem* HtmlListRows::At(int position) const {
-    return position >= 0 && position < Count() ? index_[position] : nullptr;
+    return position >= 0 && position < Count() ? &rows_[static_cast<size_t>(position)] : nullptr;
 }
 
 template <class Pred> int HtmlListRows::RemoveIf(Pred pred) {
-    int removed = 0;
     int removedBeforeSelection = 0;
     bool selectionRemoved = false;
-    for (auto it = rows_.begin(); it != rows_.end();) {
-        if (pred(*it)) {
-            if (it->position == selected_) {
-                selectionRemoved = true;
-            } else if (it->position < selected_) {
-                ++removedBeforeSelection;
-            }
-            it = rows_.erase(it);
-            ++removed;
-        } else {
-            ++it;
+    const auto kept = std::remove_if(rows_.begin(), rows_.end(), [&](const HtmlListItem& row) {
+        if (!pred(row)) {
+            return false;
         }
-    }
+        if (row.position == selected_) {
+            selectionRemoved = true;
+        } else if (row.position < selected_) {
+            ++removedBeforeSelection;
+        }
+        return true;
+    });
+    const int removed = static_cast<int>(rows_.end() - kept);
     if (removed) {
+        rows_.erase(kept, rows_.end());
         selected_ = selectionRemoved ? -1 : (selected_ < 0 ? -1 : selected_ - removedBeforeSelection);
-        Reindex();
+        Renumber();
     }
     return removed;
 }
@@ -56,34 +54,28 @@ int HtmlListRows::RemoveChecked() {
 }
 
 void HtmlListRows::Clear() {
-    rows_.clear();
-    index_.clear();
+    // A deque keeps its blocks on clear(); the swap gives them back.
+    std::deque<HtmlListItem>().swap(rows_);
     total_ = 0;
     selected_ = -1;
 }
 
-void HtmlListRows::Reindex() {
-    index_.clear();
-    index_.reserve(rows_.size());
+void HtmlListRows::Renumber() {
+    int position = 0;
     for (HtmlListItem& row : rows_) {
-        row.position = static_cast<int>(index_.size());
-        index_.push_back(&row);
+        row.position = position++;
     }
-    Relayout();
-}
-
-void HtmlListRows::Relayout() {
     total_ = 0;
-    for (HtmlListItem* row : index_) {
-        row->top = total_;
-        total_ += row->height;
+    for (HtmlListItem& row : rows_) {
+        row.top = total_;
+        total_ += row.height;
     }
 }
 
 int HtmlListRows::FirstEndingAfter(long long offset) const {
-    auto it = std::partition_point(index_.begin(), index_.end(),
-                                   [offset](const HtmlListItem* row) { return row->top + row->height <= offset; });
-    return static_cast<int>(it - index_.begin());
+    auto it = std::partition_point(rows_.begin(), rows_.end(),
+                                   [offset](const HtmlListItem& row) { return row.top + row.height <= offset; });
+    return static_cast<int>(it - rows_.begin());
 }
 
 int HtmlListRows::RowAt(long long offset) const {

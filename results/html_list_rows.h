@@ -4,41 +4,39 @@
 
 #include <windows.h>
 
-#include <list>
+#include <deque>
+#include <memory>
 #include <string>
-#include <vector>
 
 struct HtmlListItem {
-    int position = -1; // 0-based display index
-    int height = 0;    // pixels, measured once when the row is added
-    int kind = 1;      // 1 = markup
-    std::wstring text;
     DWORD_PTR data = 0;
-    long long top = 0; // sum of the heights of the rows above
-    BOOL checked = FALSE;
-    BOOL measured = FALSE;
+    long long top = 0;  // sum of the heights of the rows above
+    int position = -1;  // 0-based display index
+    int height = 0;     // pixels, measured once when the row is added
+    int textHeight = 0; // height of the measured markup
     int image = 0;
-    RECT textRect = {}; // measured markup extent, origin (0,0)
+    BOOL checked = FALSE;
+    // The row's markup when the list keeps it; null when the list's markup source makes it at drawing time
+    // (a pointer, so that a row without text costs a pointer, not a whole string).
+    std::unique_ptr<const std::wstring> text;
 };
 
 class HtmlListRows {
 public:
-    // Appends a row that has been measured; sets its position and offset. O(1).
+    // Appends a row that has been measured; sets its position and offset. O(1); rows already added stay
+    // where they are in memory.
     HtmlListItem& Append(HtmlListItem item);
 
     HtmlListItem* At(int position);
     const HtmlListItem* At(int position) const;
-    int Count() const { return static_cast<int>(index_.size()); }
+    int Count() const { return static_cast<int>(rows_.size()); }
     long long TotalHeight() const { return total_; }
 
-    // Removal renumbers the remaining rows, rebuilds the index and offsets, and keeps the selection on
-    // its row (none when the row itself went).
+    // Removal renumbers the remaining rows, recomputes the offsets, and keeps the selection on its row
+    // (none when the row itself went).
     bool Remove(int position);
     int RemoveChecked(); // returns how many rows went
     void Clear();
-
-    // Recomputes offsets and the total after heights changed.
-    void Relayout();
 
     // The first row whose bottom lies below `offset` (the first one visible from there), Count() if none.
     int FirstEndingAfter(long long offset) const;
@@ -48,17 +46,15 @@ public:
     int Selected() const { return selected_; }
     void SetSelected(int position) { selected_ = position; }
 
-    std::list<HtmlListItem>::iterator begin() { return rows_.begin(); }
-    std::list<HtmlListItem>::iterator end() { return rows_.end(); }
-
 private:
     template <class Pred> int RemoveIf(Pred pred);
-    void Reindex();
+    // Positions, offsets and the total from the rows' order and heights.
+    void Renumber();
 
-    std::list<HtmlListItem> rows_;
-    // Position -> row. A vector indexed by position gives the lookups of a hash index and, ordered by
-    // offset, lets painting and hit-testing find a row by binary search.
-    std::vector<HtmlListItem*> index_;
+    // In display order. A deque grows in blocks, so a million rows never need one large block nor a copy of
+    // all rows when it grows, and it is indexed by position like a vector: painting and hit-testing find a
+    // row by binary search over the offsets.
+    std::deque<HtmlListItem> rows_;
     long long total_ = 0;
     int selected_ = -1;
 };

@@ -35,7 +35,7 @@ bool KeyFilterAdmits(const ParsedKeyFilter& filter, const SearchResult& record) 
     if (filter.pathPrefix.size() <= 1) {
         return true;
     }
-    const std::wstring keyPath = WithTrailingBackslash(record.keyPath);
+    const std::wstring keyPath = WithTrailingBackslash(record.KeyPath());
     return keyPath.size() >= filter.pathPrefix.size() &&
            _wcsnicmp(keyPath.c_str(), filter.pathPrefix.c_str(), filter.pathPrefix.size()) == 0;
 }

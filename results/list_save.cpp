@@ -83,7 +83,7 @@ std::wstring ListSaveRow(ListLayout layout, const SearchResult& record, const st
     if (computer) {
         fields.push_back(*computer);
     }
-    fields.insert(fields.end(), {RootKeyName(record.root), record.keyPath, record.valueName, record.dataText,
+    fields.insert(fields.end(), {RootKeyName(record.root), record.KeyPath(), record.valueName, record.dataText,
                                  record.IsKey() ? kKeyType : TypeName(record.type).name});
     if (layout == ListLayout::TextReport) {
         std::wstring block;

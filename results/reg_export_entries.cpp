@@ -36,7 +36,7 @@ std::vector<ExportEntry> ExportEntriesFromRows(const std::vector<ListedRow>& row
     for (const ListedRow& row : rows) {
         if (row.checked && row.record && !row.record->removed) {
             const SearchResult& record = *row.record;
-            AddExportEntry(entries, {record.root, record.keyPath, record.valueName, !record.IsKey()});
+            AddExportEntry(entries, {record.root, record.KeyPath(), record.valueName, !record.IsKey()});
         }
     }
     return entries;

@@ -102,7 +102,7 @@ CommandStateInputs ResultActions::StateInputs(const std::wstring& keyFilter) con
     if (CopySelectedResult(record)) {
         in.selected = SelectedResult();
         in.selectedIsKey = record.IsKey();
-        in.selectedHasKeyPath = !record.keyPath.empty();
+        in.selectedHasKeyPath = !record.KeyPath().empty();
         in.selectedKeyIsFilter = _wcsicmp(FullKeyName(record).c_str(), keyFilter.c_str()) == 0;
         in.fileLocationFound = HasFileLocation() && m_fileResult == in.selected;
     }
@@ -244,7 +244,7 @@ void ResultActions::DeleteSelectedKey() {
     size_t index = 0;
     SearchResult record;
     // A hive root itself is never deleted.
-    if (m_busy || IsRemote() || position < 0 || !Record(position, index, record) || record.keyPath.empty()) {
+    if (m_busy || IsRemote() || position < 0 || !Record(position, index, record) || record.KeyPath().empty()) {
         return;
     }
     BusyScope busy(m_busy);
@@ -256,7 +256,7 @@ void ResultActions::DeleteSelectedKey() {
     if (outcome.opened && outcome.error != ERROR_SUCCESS && outcome.error != ERROR_FILE_NOT_FOUND) {
         Tell(DeleteErrorText(true, outcome.error));
     }
-    if (CheckKeyPresence(record.root, record.keyPath) == ResultPresence::Gone) {
+    if (CheckKeyPresence(record.root, record.KeyPath()) == ResultPresence::Gone) {
         if (m_list.GetItemData(position) == index) {
             RemoveRow(position, index);
         }
@@ -310,7 +310,7 @@ void ResultActions::DeleteOneChecked(int& position, CheckedDelete& run) {
 
     // A result below a key deleted earlier in this run went with that key: it is not deleted a second time.
     for (const SearchResult& key : run.gone) {
-        if (key.root == record.root && KeyPathCovers(key.keyPath, record.keyPath) &&
+        if (key.root == record.root && KeyPathCovers(key.KeyPath(), record.KeyPath()) &&
             CheckResultPresence(record) == ResultPresence::Gone) {
             RemoveRow(position, index);
             ++run.deleted;
@@ -318,7 +318,7 @@ void ResultActions::DeleteOneChecked(int& position, CheckedDelete& run) {
             return;
         }
     }
-    if (record.IsKey() && record.keyPath.empty()) {
+    if (record.IsKey() && record.KeyPath().empty()) {
         return; // a hive root is never deleted
     }
     const DeleteOutcome outcome = record.IsKey() ? DeleteResultKey(record) : DeleteResultValue(record);
@@ -328,7 +328,7 @@ void ResultActions::DeleteOneChecked(int& position, CheckedDelete& run) {
     }
     bool rowGoes = false;
     if (record.IsKey()) {
-        rowGoes = CheckKeyPresence(record.root, record.keyPath) == ResultPresence::Gone;
+        rowGoes = CheckKeyPresence(record.root, record.KeyPath()) == ResultPresence::Gone;
         if (outcome.error == ERROR_SUCCESS) {
             run.gone.push_back(record);
         }
@@ -420,7 +420,7 @@ bool ResultActions::OpenInRegEdit(const std::wstring& keyBrowserPath) {
     }
     SearchResult record;
     if (CopySelectedResult(record)) {
-        return OpenRegEditAt(RootKeyName(record.root), record.keyPath, record.valueName);
+        return OpenRegEditAt(RootKeyName(record.root), record.KeyPath(), record.valueName);
     }
     if (!keyBrowserPath.empty()) {
         std::wstring root;

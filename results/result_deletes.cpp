@@ -9,7 +9,7 @@ DeleteOutcome DeleteResultValue(const SearchResult& record) {
         return outcome;
     }
     KeyHandle key;
-    const LONG opened = ::RegOpenKeyExW(record.root, record.keyPath.c_str(), 0, KEY_ALL_ACCESS, key.Receive());
+    const LONG opened = ::RegOpenKeyExW(record.root, record.KeyPath().c_str(), 0, KEY_ALL_ACCESS, key.Receive());
     if (opened != ERROR_SUCCESS) {
         outcome.error = static_cast<DWORD>(opened);
         return outcome;
@@ -21,12 +21,12 @@ DeleteOutcome DeleteResultValue(const SearchResult& record) {
 
 DeleteOutcome DeleteResultKey(const SearchResult& record) {
     DeleteOutcome outcome;
-    if (record.keyPath.empty()) {
+    if (record.KeyPath().empty()) {
         outcome.error = ERROR_INVALID_PARAMETER;
         return outcome;
     }
     KeyHandle key;
-    const LONG opened = ::RegOpenKeyExW(record.root, record.keyPath.c_str(), 0, KEY_ALL_ACCESS, key.Receive());
+    const LONG opened = ::RegOpenKeyExW(record.root, record.KeyPath().c_str(), 0, KEY_ALL_ACCESS, key.Receive());
     if (opened != ERROR_SUCCESS) {
         outcome.error = static_cast<DWORD>(opened);
         return outcome;
@@ -36,7 +36,7 @@ DeleteOutcome DeleteResultKey(const SearchResult& record) {
     LONG status = ::RegDeleteTreeW(key.Get(), nullptr);
     key.Reset();
     if (status == ERROR_SUCCESS) {
-        status = ::RegDeleteKeyW(record.root, record.keyPath.c_str());
+        status = ::RegDeleteKeyW(record.root, record.KeyPath().c_str());
     }
     outcome.error = static_cast<DWORD>(status);
     return outcome;
@@ -44,7 +44,7 @@ DeleteOutcome DeleteResultKey(const SearchResult& record) {
 
 ResultPresence CheckResultPresence(const SearchResult& record) {
     KeyHandle key;
-    const LONG opened = ::RegOpenKeyExW(record.root, record.keyPath.c_str(), 0, KEY_READ, key.Receive());
+    const LONG opened = ::RegOpenKeyExW(record.root, record.KeyPath().c_str(), 0, KEY_READ, key.Receive());
     if (opened == ERROR_FILE_NOT_FOUND) {
         return ResultPresence::Gone;
     }

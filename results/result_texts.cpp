@@ -72,8 +72,8 @@ size_t PathLengthAt(std::wstring_view text, size_t start) {
 
 std::wstring FullKeyName(const SearchResult& record) {
     std::wstring name = RootKeyName(record.root);
-    if (!record.keyPath.empty()) {
-        name += L"\\" + record.keyPath;
+    if (!record.KeyPath().empty()) {
+        name += L"\\" + record.KeyPath();
     }
     return name;
 }
@@ -84,12 +84,12 @@ std::wstring CopyItemText(const SearchResult& record) {
 
 std::wstring DeleteValueQuestion(const SearchResult& record) {
     return L"Are you sure you want to delete the selected value?\n\n" + RootKeyName(record.root) + L"\n" +
-           record.keyPath + L"\n" + record.valueName;
+           record.KeyPath() + L"\n" + record.valueName;
 }
 
 std::wstring DeleteKeyQuestion(const SearchResult& record) {
     return L"Are you sure you want to delete the key and its subkeys?\n\n" + RootKeyName(record.root) + L"\n" +
-           record.keyPath;
+           record.KeyPath();
 }
 
 std::wstring DeleteCheckedQuestion(size_t count) {
@@ -119,7 +119,7 @@ std::wstring SystemErrorText(DWORD error) {
 
 std::wstring DeleteLogLine(const SearchResult& record, const std::wstring& errorText) {
     return std::wstring(record.IsKey() ? L"Key" : L"Value") + L" Delete Error: " + errorText + L", " +
-           RootKeyName(record.root) + L"\\" + record.keyPath + L"\\" + record.valueName;
+           RootKeyName(record.root) + L"\\" + record.KeyPath() + L"\\" + record.valueName;
 }
 
 std::wstring FindFilePath(std::wstring_view text) {

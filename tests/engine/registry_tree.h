@@ -99,7 +99,7 @@ inline void Prepare(CKeldraThread& engine, const std::wstring& lookIn, const std
 inline std::vector<std::wstring> Found(const CKeldraThread& engine) {
     std::vector<std::wstring> found;
     for (const SearchResult& r : engine.results) {
-        found.push_back(r.IsKey() ? r.keyPath : r.keyPath + L":" + r.valueName);
+        found.push_back(r.IsKey() ? r.KeyPath() : r.KeyPath() + L":" + r.valueName);
     }
     return found;
 }

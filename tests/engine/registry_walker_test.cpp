@@ -1,6 +1,7 @@
 #include "registry_tree.h"
 
 #include "engine/matchers.h"
+#include "engine/result_markup.h"
 #include "base/settings.h"
 
 #include <gtest/gtest.h>
@@ -40,11 +41,33 @@ TEST_F(Walker, PreOrderValuesFirstAndTheStartKeyNameIsNeverMatched) {
     const SearchResult& key = engine.results[1];
     EXPECT_EQ(key.root, HKEY_CURRENT_USER);
     EXPECT_EQ(key.kind, static_cast<DWORD>(RK_KEY | RK_KEY_NAME));
-    EXPECT_EQ(key.keyMarkup, p + L"\\<font color=#007f22>m</font>A");
+    EXPECT_EQ(KeyMarkup(key), p + L"\\<font color=#007f22>m</font>A");
     EXPECT_NE(key.lastWrite.dwHighDateTime, 0u);
-    EXPECT_EQ(engine.results[2].nameMarkup, L"<font color=#df0000>m</font>2");
-    EXPECT_EQ(engine.results[2].dataMarkup, L"x");
+    EXPECT_EQ(NameMarkup(engine.results[2]), L"<font color=#df0000>m</font>2");
+    EXPECT_EQ(DataMarkup(engine.results[2]), L"x");
     EXPECT_TRUE(SearchLog().empty());
+}
+
+// Results keep one copy of a key's path however many of its values match: a whole registry's results would
+// otherwise hold each path once per value.
+TEST_F(Walker, ResultsOfOneKeyShareItsPath) {
+    ScratchKey root(kBase + L"\\mShare");
+    HKEY k = root.Get();
+    SetString(k, L"mA", L"m1", L"x");
+    SetString(k, L"mA", L"m2", L"x");
+    SetString(k, L"mB", L"m3", L"x");
+    Prepare(engine, root.LookIn(), L"m", SM_FIND_STRING);
+    engine.Run();
+
+    const std::wstring p = root.Path();
+    ASSERT_EQ(Found(engine),
+              (std::vector<std::wstring>{p + L"\\mA", p + L"\\mA:m1", p + L"\\mA:m2", p + L"\\mB", p + L"\\mB:m3"}));
+    const auto& r = engine.results;
+    EXPECT_EQ(r[0].SharedKeyPath(), r[1].SharedKeyPath()) << "the key's own result and its values";
+    EXPECT_EQ(r[1].SharedKeyPath(), r[2].SharedKeyPath());
+    EXPECT_NE(r[2].SharedKeyPath(), r[3].SharedKeyPath());
+    EXPECT_EQ(r[4].KeyPath(), r[3].KeyPath());
+    EXPECT_EQ(KeyMarkup(r[3]), p + L"\\<font color=#007f22>m</font>B");
 }
 
 TEST_F(Walker, KeyDirectlyUnderAHiveHasNoLeadingBackslashAndStaysOutOfTheKeyTree) {
@@ -55,8 +78,8 @@ TEST_F(Walker, KeyDirectlyUnderAHiveHasNoLeadingBackslashAndStaysOutOfTheKeyTree
     engine.Run();
 
     ASSERT_EQ(engine.results.size(), 2u);
-    EXPECT_EQ(engine.results[0].keyPath, L"QuillonHiveTopZq7");
-    EXPECT_EQ(engine.results[0].keyMarkup, L"<font color=#007f22>QuillonHiveTopZq7</font>");
+    EXPECT_EQ(engine.results[0].KeyPath(), L"QuillonHiveTopZq7");
+    EXPECT_EQ(KeyMarkup(engine.results[0]), L"<font color=#007f22>QuillonHiveTopZq7</font>");
     // The key's own value puts it in the tree; its match as a key name alone would not.
     EXPECT_EQ(engine.keyTree.count(L"HKEY_CURRENT_USER\\QuillonHiveTopZq7"), 1u);
     EXPECT_EQ(engine.keyTree[L"HKEY_CURRENT_USER\\QuillonHiveTopZq7"], 2);
@@ -325,7 +348,7 @@ TEST_F(Walker, ValuesOfAnyLengthMatchInEveryModeThatLooksAtData) {
     Prepare(engine, root.LookIn(), L"a.*needle", SM_REGEX);
     engine.Run();
     ASSERT_EQ(engine.results.size(), 1u);
-    EXPECT_NE(engine.results[0].dataMarkup.find(L"needle</font>"), std::wstring::npos);
+    EXPECT_NE(DataMarkup(engine.results[0]).find(L"needle</font>"), std::wstring::npos);
 }
 
 // Fault guarded against: an expression the engine gives up on (too complex to finish) made the value look
@@ -378,7 +401,7 @@ TEST_F(Walker, DeepTreesDoNotNeedStackPerLevel) {
     for (int level = 0; level < 511; ++level) {
         expected += L"\\d";
     }
-    EXPECT_EQ(engine.results[0].keyPath, expected + L"\\deepest");
+    EXPECT_EQ(engine.results[0].KeyPath(), expected + L"\\deepest");
     EXPECT_TRUE(SearchLog().empty());
 }
 

@@ -136,9 +136,9 @@ TEST(TypeName, SizeSuffixFollowsTheUnitAndUnknownTypesAreBytes) {
 TEST(ListResult, KeyAndValueLinesByteForByte) {
     SearchResult key;
     key.root = HKEY_LOCAL_MACHINE;
-    key.keyPath = L"SOFTWARE\\Microsoft";
+    key.SetKeyPath(L"SOFTWARE\\Microsoft");
     key.kind = RK_KEY | RK_KEY_NAME;
-    key.keyMarkup = KeyNameMarkup(L"SOFTWARE", L"Microsoft", 0, 5);
+    key.nameMark = {0, 5, true}; // "Micro" in the key's name
     auto line = ListResult(key, 4);
     ASSERT_TRUE(line);
     EXPECT_EQ(line->text, L"<p>HKEY_LOCAL_MACHINE\\SOFTWARE\\<font color=#007f22>Micro</font>soft</p>");
@@ -147,12 +147,13 @@ TEST(ListResult, KeyAndValueLinesByteForByte) {
 
     SearchResult value;
     value.root = HKEY_CURRENT_USER;
-    value.keyPath = L"Software\\Run";
+    value.SetKeyPath(L"Software\\Run");
     value.valueName = L"Tool";
     value.kind = RK_DATA;
     value.type = REG_SZ;
-    value.nameMarkup = L"Tool";
-    value.dataMarkup = L"C:\\" + kData + L"tool</font>.exe";
+    value.dataText = L"C:\\tool.exe";
+    value.dataDisplay = DataDisplay::MarkedText;
+    value.dataMark = {3, 4, true};
     value.dataSize = 26;
     line = ListResult(value, 0);
     ASSERT_TRUE(line);
@@ -162,12 +163,13 @@ TEST(ListResult, KeyAndValueLinesByteForByte) {
     EXPECT_EQ(line->icon, 1);
 
     // A default value directly under a hive: the path ends in a backslash and nothing follows "Value ".
-    value.keyPath.clear();
+    value.SetKeyPath(L"");
     value.valueName.clear();
-    value.nameMarkup.clear();
+    value.dataText.clear();
     value.type = REG_DWORD;
     value.dataSize = 4;
-    value.dataMarkup = L"0x00000001 (1)";
+    value.dataDisplay = DataDisplay::Number;
+    value.number = 1;
     line = ListResult(value, 1);
     ASSERT_TRUE(line);
     EXPECT_EQ(line->text, L"HKEY_CURRENT_USER\\<br><p><i><font color=#afafaf>Value </font></i><br>"

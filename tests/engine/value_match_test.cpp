@@ -1,5 +1,7 @@
 #include "engine/value_match.h"
 
+#include "engine/result_markup.h"
+
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -59,7 +61,7 @@ TEST(MultiStringData, MoreDataMarkersOnTheSidesWhereStringsAreLeft) {
     for (const Case& c : cases) {
         Outcome o = Evaluate(SM_FIND_STRING, L"needle", kLookAtAll, L"Name", REG_MULTI_SZ, Text(c.data));
         EXPECT_TRUE(o.verdict.dataMatched);
-        EXPECT_EQ(o.record.dataMarkup, c.markup);
+        EXPECT_EQ(DataMarkup(o.record), c.markup);
         EXPECT_EQ(o.record.kind, static_cast<DWORD>(RK_DATA));
         EXPECT_TRUE(o.record.dataText.empty()) << "only REG_SZ and REG_EXPAND_SZ keep their text";
     }
@@ -70,12 +72,12 @@ TEST(MultiStringData, WithoutADataMatchTheLastStringVisitedIsShown) {
                          Text(std::wstring_view(L"one\0two\0\0", 9)));
     EXPECT_TRUE(o.verdict.nameMatched);
     EXPECT_FALSE(o.verdict.dataMatched);
-    EXPECT_EQ(o.record.nameMarkup, L"My" + kName + L"Name</font>");
-    EXPECT_EQ(o.record.dataMarkup, L"two");
+    EXPECT_EQ(NameMarkup(o.record), L"My" + kName + L"Name</font>");
+    EXPECT_EQ(DataMarkup(o.record), L"two");
     // Data that starts with a null holds nothing to test; the markup falls back to the rendering.
     o = Evaluate(SM_FIND_STRING, L"Name", kLookAtAll, L"MyName", REG_MULTI_SZ,
                  Text(std::wstring_view(L"\0two\0\0", 6)));
-    EXPECT_EQ(o.record.dataMarkup, std::wstring(L"\0two\0", 5));
+    EXPECT_EQ(DataMarkup(o.record), std::wstring(L"\0two\0", 5));
     o = Evaluate(SM_FIND_STRING, L"two", kLookAtAll, L"x", REG_MULTI_SZ, Text(std::wstring_view(L"\0two\0\0", 6)));
     EXPECT_FALSE(o.verdict.dataMatched);
 }
@@ -85,12 +87,12 @@ TEST(StringData, MatchedAsStoredAndKeptAsDataText) {
         Evaluate(SM_FIND_STRING, L"%path%", kLookAtAll, L"P", REG_EXPAND_SZ, Text(std::wstring_view(L"x;%PATH%\0", 9)));
     EXPECT_TRUE(o.verdict.dataMatched);
     EXPECT_EQ(o.record.dataText, L"x;%PATH%");
-    EXPECT_EQ(o.record.dataMarkup, L"x;" + kData + L"%PATH%</font>");
+    EXPECT_EQ(DataMarkup(o.record), L"x;" + kData + L"%PATH%</font>");
 
     // The name matched, the data did not: the whole string, unmarked.
     o = Evaluate(SM_FIND_STRING, L"tool", kLookAtAll, L"Tool", REG_SZ, Text(std::wstring_view(L"C:\\x.exe\0", 9)));
     EXPECT_EQ(o.record.kind, static_cast<DWORD>(RK_VALUE_NAME));
-    EXPECT_EQ(o.record.dataMarkup, L"C:\\x.exe");
+    EXPECT_EQ(DataMarkup(o.record), L"C:\\x.exe");
     EXPECT_EQ(o.record.dataText, L"C:\\x.exe");
 
     // Both matched.
@@ -106,7 +108,7 @@ TEST(ValueTests, LookAtBitsDecideWhatIsTested) {
     Outcome o = Evaluate(SM_FIND_STRING, L"run", SO_VALUES, L"Run", REG_SZ, Text(std::wstring_view(L"run\0", 4)));
     EXPECT_TRUE(o.verdict.nameMatched);
     EXPECT_FALSE(o.verdict.dataMatched);
-    EXPECT_EQ(o.record.dataMarkup, L"run");
+    EXPECT_EQ(DataMarkup(o.record), L"run");
     EXPECT_TRUE(o.record.dataText.empty());
     // Data only: a matching name is not reported.
     o = Evaluate(SM_FIND_STRING, L"run", SO_DATA, L"Run", REG_SZ, Text(std::wstring_view(L"xx\0", 3)));
@@ -122,16 +124,16 @@ TEST(ValueTests, NumbersAndBinaryDataAsText) {
     Outcome o = Evaluate(SM_FIND_STRING, L"255", kLookAtAll, L"Count255", REG_DWORD, Dword(255));
     EXPECT_TRUE(o.verdict.nameMatched);
     EXPECT_FALSE(o.verdict.dataMatched);
-    EXPECT_EQ(o.record.dataMarkup, L"0x000000ff (255)");
+    EXPECT_EQ(DataMarkup(o.record), L"0x000000ff (255)");
     o = Evaluate(SM_FIND_STRING, L"Count", kLookAtAll, L"Count", REG_DWORD, Dword(255, 2));
-    EXPECT_EQ(o.record.dataMarkup, L"FF00") << "short data is shown as its bytes";
+    EXPECT_EQ(DataMarkup(o.record), L"FF00") << "short data is shown as its bytes";
 
     // Binary data that did not match shows the notice.
     o = Evaluate(SM_FIND_STRING, L"Blob", kLookAtAll, L"Blob", REG_BINARY, {1, 2, 3});
-    EXPECT_EQ(o.record.dataMarkup, L"<i><binary data not shown></i>");
+    EXPECT_EQ(DataMarkup(o.record), L"<i><binary data not shown></i>");
     o = Evaluate(SM_FIND_STRING, L"hello", kLookAtAll | SO_UNICODE_BINARY, L"x", REG_BINARY, Text(L"hello"));
     EXPECT_TRUE(o.verdict.dataMatched);
-    EXPECT_EQ(o.record.dataMarkup, kData + L"h.e.l.l.o.</font>");
+    EXPECT_EQ(DataMarkup(o.record), kData + L"h.e.l.l.o.</font>");
     o = Evaluate(SM_FIND_STRING, L"hello", kLookAtAll, L"x", REG_BINARY, Text(L"hello"));
     EXPECT_FALSE(o.verdict.dataMatched);
 }
@@ -140,23 +142,23 @@ TEST(ValueTests, HexIntegerAndAllItemsModes) {
     Outcome o = Evaluate(SM_HEX, L"ABCD", 0, L"v", REG_BINARY, {0x0A, 0xBC, 0xD0});
     EXPECT_TRUE(o.verdict.dataMatched);
     EXPECT_EQ(o.record.dataText, L"0ABCD0");
-    EXPECT_EQ(o.record.dataMarkup, L"0" + kData + L"ABCD</font>0");
+    EXPECT_EQ(DataMarkup(o.record), L"0" + kData + L"ABCD</font>0");
     o = Evaluate(SM_HEX, L"ABCD", 0, L"v", REG_BINARY, {});
     EXPECT_FALSE(o.verdict.dataMatched);
 
     o = Evaluate(SM_INTEGER, L"0x100000005", 0, L"v", REG_DWORD, Dword(5));
     EXPECT_TRUE(o.verdict.dataMatched);
     EXPECT_EQ(o.record.kind, static_cast<DWORD>(RK_DATA));
-    EXPECT_EQ(o.record.dataMarkup, L"0x00000005 (5)");
+    EXPECT_EQ(DataMarkup(o.record), L"0x00000005 (5)");
     o = Evaluate(SM_INTEGER, L"5", 0, L"v", REG_DWORD, Dword(5, 3));
     EXPECT_FALSE(o.verdict.dataMatched);
 
     o = Evaluate(SM_ALL_ITEMS, L"", 0, L"v", REG_SZ, Text(std::wstring_view(L"all\0", 4)));
     EXPECT_TRUE(o.verdict.dataMatched);
-    EXPECT_EQ(o.record.dataMarkup, L"all");
+    EXPECT_EQ(DataMarkup(o.record), L"all");
     o = Evaluate(SM_ALL_ITEMS, L"", 0, L"v", REG_BINARY, {});
     EXPECT_TRUE(o.verdict.dataMatched);
-    EXPECT_EQ(o.record.dataMarkup, L"") << "data of size 0 leaves the markup empty";
+    EXPECT_EQ(DataMarkup(o.record), L"") << "data of size 0 leaves the markup empty";
 }
 
 } // namespace

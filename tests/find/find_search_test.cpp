@@ -37,7 +37,7 @@ protected:
         EXPECT_TRUE(engine.Start());
         EXPECT_EQ(WaitForSingleObject(engine.GetHandle(), 30000), WAIT_OBJECT_0);
         engine.Stop();
-        return engine.results;
+        return {engine.results.begin(), engine.results.end()};
     }
 
     static std::vector<ListedRow> Rows(const std::vector<SearchResult>& results) {

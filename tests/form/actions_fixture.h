@@ -108,7 +108,7 @@ protected:
         const std::wstring path = relative.empty() ? kBase : kBase + L"\\" + relative;
         for (int position = 0; position < Rows(); ++position) {
             const SearchResult record = RecordAt(position);
-            if (_wcsicmp(record.keyPath.c_str(), path.c_str()) == 0 && record.IsKey() == key &&
+            if (_wcsicmp(record.KeyPath().c_str(), path.c_str()) == 0 && record.IsKey() == key &&
                 (key || record.valueName == value)) {
                 return position;
             }

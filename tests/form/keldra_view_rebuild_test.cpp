@@ -11,8 +11,7 @@ namespace {
 SearchResult Record(HKEY root, const wchar_t* keyPath, bool removed = false) {
     SearchResult record;
     record.root = root;
-    record.keyPath = keyPath;
-    record.keyMarkup = keyPath;
+    record.SetKeyPath(keyPath);
     record.kind = RK_KEY | RK_KEY_NAME;
     record.removed = removed;
     return record;
@@ -24,7 +23,7 @@ class RebuildTest : public ViewTest {
 protected:
     void SetUp() override {
         ViewTest::SetUp();
-        std::vector<SearchResult>& results = view->Search().results;
+        auto& results = view->Search().results;
         results.push_back(Record(HKEY_CURRENT_USER, L"Software\\X"));             // 0
         results.push_back(Record(HKEY_CURRENT_USER, L"Software\\XY"));            // 1: sibling sharing a prefix
         results.push_back(Record(HKEY_CURRENT_USER, L"software\\x\\Deeper"));     // 2: other case, below

@@ -45,8 +45,7 @@ void BuildTestKeys(int count) {
 SearchResult KeyRecord(size_t n) {
     SearchResult record;
     record.root = HKEY_CURRENT_USER;
-    record.keyPath = L"key" + std::to_wstring(n);
-    record.keyMarkup = record.keyPath;
+    record.SetKeyPath(L"key" + std::to_wstring(n));
     record.kind = RK_KEY | RK_KEY_NAME;
     record.lastWrite = {static_cast<DWORD>(n + 1), 0x01D00000};
     return record;

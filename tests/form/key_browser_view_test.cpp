@@ -132,7 +132,7 @@ protected:
         std::vector<std::wstring> keys;
         CHTMLListCtrl& list = view->ResultsList();
         for (int row = 0; row < list.GetItemCount(); ++row) {
-            keys.push_back(view->Search().results[list.GetItemData(row)].keyPath.substr(kTestKey.size()));
+            keys.push_back(view->Search().results[list.GetItemData(row)].KeyPath().substr(kTestKey.size()));
         }
         return keys;
     }
@@ -209,7 +209,7 @@ TEST_F(KeyBrowserViewTest, SelectingAKeyListsItAndItsSubKeysAndAllListsEveryResu
 
     // A result removed from the list stays out when "All" lists every result again.
     for (SearchResult& record : view->Search().results) {
-        record.removed = record.keyPath == kTestKey + L"\\AX";
+        record.removed = record.KeyPath() == kTestKey + L"\\AX";
     }
     Select(At({L"All"}));
     EXPECT_EQ(ListedKeys(), (std::vector<std::wstring>{L"", L"\\A", L"\\B\\C", L"\\B\\C\\D"}));

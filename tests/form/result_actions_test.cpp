@@ -179,7 +179,7 @@ TEST_F(ActionsTest, CheckedDeleteDeletesEachCheckedResultOnce) {
     SearchAll();
     const int unchecked = RowOf(L"AB", L"x");
     for (int row = 0; row < Rows(); ++row) {
-        const std::wstring path = RecordAt(row).keyPath;
+        const std::wstring path = RecordAt(row).KeyPath();
         List().SetCheck(row, row != unchecked && (path == kBase + L"\\A" || path.rfind(kBase + L"\\A\\", 0) == 0));
     }
     const size_t checked = [&] {
@@ -257,7 +257,7 @@ TEST_F(ActionsTest, AHiveRootIsNeverDeleted) {
     ASSERT_TRUE(WaitForSearchEnd());
     int row = -1;
     for (int i = 0; i < Rows(); ++i) {
-        if (RecordAt(i).keyPath.empty() && RecordAt(i).valueName == probe) {
+        if (RecordAt(i).KeyPath().empty() && RecordAt(i).valueName == probe) {
             row = i;
         }
     }
@@ -312,7 +312,7 @@ TEST_F(ActionsTest, TheKeyFilterListsItsKeyAndNotItsLookalikeSibling) {
     view->RebuildList(L"HKEY_CURRENT_USER\\" + kBase + L"\\A");
     ASSERT_GT(Rows(), 0);
     for (int row = 0; row < Rows(); ++row) {
-        const std::wstring path = RecordAt(row).keyPath;
+        const std::wstring path = RecordAt(row).KeyPath();
         EXPECT_TRUE(path == kBase + L"\\A" || path.rfind(kBase + L"\\A\\", 0) == 0) << path;
     }
     EXPECT_EQ(KeyRow(L"AB"), -1);

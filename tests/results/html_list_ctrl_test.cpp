@@ -418,4 +418,61 @@ TEST_F(HtmlList, PaintingDrawsStripesSelectionAndLineNumbers) {
     EXPECT_GT(grey, 3);
 }
 
+// A list with a markup source keeps no text: it asks the source for the rows it draws, and must draw
+// exactly what a list that keeps the same texts draws.
+TEST_F(HtmlList, RowsFromAMarkupSourceLookLikeRowsThatKeepTheirText) {
+    auto markupOf = [](DWORD_PTR data) {
+        std::wstring text = L"HKEY_CURRENT_USER\\Key" + std::to_wstring(data) +
+                            L"<br><p><i>Value </i><font color=#df0000>v" + std::to_wstring(data) + L"</font>";
+        if (data % 3 == 0) {
+            text += L"<br>a third line";
+        }
+        return text + L"</p>";
+    };
+    auto capture = [&] {
+        Paint();
+        RECT client = {};
+        GetClientRect(listView_, &client);
+        BITMAPINFO info = {};
+        info.bmiHeader = {sizeof info.bmiHeader, client.right, -client.bottom, 1, 32, BI_RGB};
+        void* bits = nullptr;
+        BitmapHandle bitmap(CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+        MemoryDC memory(nullptr);
+        SelectObjectScope scope(memory, bitmap);
+        WindowDC dc(listView_);
+        BitBlt(memory, 0, 0, client.right, client.bottom, dc, 0, 0, SRCCOPY);
+        GdiFlush();
+        const auto* first = static_cast<const DWORD*>(bits);
+        return std::vector<DWORD>(first, first + static_cast<size_t>(client.right) * client.bottom);
+    };
+
+    CHTMLListCtrl& list = Attach(true);
+    for (DWORD_PTR data = 0; data < 40; ++data) {
+        list.AddItem(markupOf(data), static_cast<int>(data % 3), data);
+    }
+    list.SetCheck(1, TRUE);
+    const RECT keptRow = list.GetItemRect(3);
+    const std::vector<DWORD> kept = capture();
+
+    list.DeleteAllItems();
+    std::vector<DWORD_PTR> asked;
+    list.SetMarkupSource([&](DWORD_PTR data, std::wstring& markup) {
+        asked.push_back(data);
+        markup = markupOf(data);
+    });
+    for (DWORD_PTR data = 0; data < 40; ++data) {
+        list.AddItem(markupOf(data), static_cast<int>(data % 3), data);
+    }
+    list.SetCheck(1, TRUE);
+    const RECT sourceRow = list.GetItemRect(3);
+    EXPECT_TRUE(EqualRect(&keptRow, &sourceRow)) << "rows are measured from the markup they are added with";
+    asked.clear();
+    const std::vector<DWORD> drawn = capture();
+    EXPECT_TRUE(drawn == kept) << "the source's rows are drawn pixel for pixel like kept rows";
+    ASSERT_FALSE(asked.empty());
+    for (DWORD_PTR data : asked) {
+        EXPECT_LT(list.GetItemRect(static_cast<int>(data)).top, ClientHeight()) << "only visible rows are made";
+    }
+}
+
 } // namespace

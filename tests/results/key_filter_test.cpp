@@ -8,7 +8,7 @@ namespace {
 SearchResult At(HKEY root, const wchar_t* keyPath) {
     SearchResult record;
     record.root = root;
-    record.keyPath = keyPath;
+    record.SetKeyPath(keyPath);
     return record;
 }
 

@@ -13,7 +13,7 @@ namespace {
 SearchResult Value(HKEY root, const wchar_t* path, const wchar_t* name, DWORD type, const wchar_t* data) {
     SearchResult record;
     record.root = root;
-    record.keyPath = path;
+    record.SetKeyPath(path);
     record.valueName = name;
     record.type = type;
     record.dataText = data;
@@ -24,7 +24,7 @@ SearchResult Value(HKEY root, const wchar_t* path, const wchar_t* name, DWORD ty
 SearchResult Key(HKEY root, const wchar_t* path) {
     SearchResult record;
     record.root = root;
-    record.keyPath = path;
+    record.SetKeyPath(path);
     record.kind = RK_KEY | RK_KEY_NAME;
     return record;
 }
