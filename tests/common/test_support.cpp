@@ -6,9 +6,13 @@
 
 namespace testsupport {
 
-void ResetProgramKey() { DeleteKey(kProgramKeyPath); }
+void ResetProgramKey() {
+    DeleteKey(kProgramKeyPath);
+}
 
-void DeleteKey(const std::wstring& path) { RegDeleteTreeW(HKEY_CURRENT_USER, path.c_str()); }
+void DeleteKey(const std::wstring& path) {
+    RegDeleteTreeW(HKEY_CURRENT_USER, path.c_str());
+}
 
 HKEY FreshKey(const std::wstring& path) {
     DeleteKey(path);
@@ -48,6 +52,8 @@ std::string ReadFileBytes(const std::wstring& path) {
     return bytes;
 }
 
-bool FileExists(const std::wstring& path) { return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+bool FileExists(const std::wstring& path) {
+    return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
 
 } // namespace testsupport
