@@ -1,6 +1,7 @@
 #include "tests/common/test_support.h"
 
 #include "base/settings.h"
+#include "base/win_handles.h"
 
 #include <cstdio>
 
@@ -54,6 +55,23 @@ std::string ReadFileBytes(const std::wstring& path) {
 
 bool FileExists(const std::wstring& path) {
     return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+DWORD RunReg(const std::wstring& arguments) {
+    std::wstring command = L"reg.exe " + arguments;
+    STARTUPINFOW startup = {sizeof startup};
+    PROCESS_INFORMATION process = {};
+    if (!CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr, nullptr, &startup,
+                        &process)) {
+        return GetLastError() | 0x80000000;
+    }
+    UniqueHandle thread(process.hThread);
+    UniqueHandle child(process.hProcess);
+    DWORD code = STILL_ACTIVE;
+    if (WaitForSingleObject(child.Get(), 60000) == WAIT_OBJECT_0) {
+        GetExitCodeProcess(child.Get(), &code);
+    }
+    return code;
 }
 
 } // namespace testsupport

@@ -45,7 +45,7 @@ TEST_F(Walker, PreOrderValuesFirstAndTheStartKeyNameIsNeverMatched) {
     EXPECT_NE(key.lastWrite.dwHighDateTime, 0u);
     EXPECT_EQ(NameMarkup(engine.results[2]), L"<font color=#df0000>m</font>2");
     EXPECT_EQ(DataMarkup(engine.results[2]), L"x");
-    EXPECT_TRUE(SearchLog().empty());
+    EXPECT_TRUE(SearchLogLines().empty());
 }
 
 // Results keep one copy of a key's path however many of its values match: a whole registry's results would
@@ -342,7 +342,7 @@ TEST_F(Walker, ValuesOfAnyLengthMatchInEveryModeThatLooksAtData) {
         std::sort(found.begin(), found.end());
         EXPECT_EQ(found, c.found) << c.text;
         EXPECT_EQ(engine.problems, 0u) << c.text;
-        EXPECT_TRUE(SearchLog().empty()) << c.text;
+        EXPECT_TRUE(SearchLogLines().empty()) << c.text;
     }
     // The matched part is marked in the data, however far into the value it lies.
     Prepare(engine, root.LookIn(), L"a.*needle", SM_REGEX);
@@ -402,7 +402,7 @@ TEST_F(Walker, DeepTreesDoNotNeedStackPerLevel) {
         expected += L"\\d";
     }
     EXPECT_EQ(engine.results[0].KeyPath(), expected + L"\\deepest");
-    EXPECT_TRUE(SearchLog().empty());
+    EXPECT_TRUE(SearchLogLines().empty());
 }
 
 } // namespace
