@@ -86,7 +86,7 @@ protected:
         engine.SetLookIn(L"HKLM\\Software", L"");
         EXPECT_TRUE(engine.SetSearchString(L"QuillonViewData", SM_FIND_STRING));
         engine.Run();
-        return engine.results;
+        return {engine.results.begin(), engine.results.end()};
     }
     const SearchResult* Find(const std::vector<SearchResult>& results, const std::wstring& data) {
         const auto found = std::find_if(results.begin(), results.end(),
@@ -104,8 +104,8 @@ TEST_F(RegistryViewTest, EachKeyIsFoundOnceAtItsTruePathAndBrowsedInTheNativeVie
     const SearchResult* native = Find(results, L"QuillonViewData64");
     const SearchResult* redirected = Find(results, L"QuillonViewData32");
     ASSERT_TRUE(native && redirected);
-    EXPECT_EQ(Lower(native->keyPath), L"software\\quillonviewtest\\native");
-    EXPECT_EQ(Lower(redirected->keyPath), redirectedPath);
+    EXPECT_EQ(Lower(native->KeyPath()), L"software\\quillonviewtest\\native");
+    EXPECT_EQ(Lower(redirected->KeyPath()), redirectedPath);
 
     // The key browser goes to keys in the same view.
     const std::wstring browsed = L"HKEY_LOCAL_MACHINE\\" + kTestKey;
@@ -125,7 +125,7 @@ TEST_F(RegistryViewTest, AnExportedPairComesBackInItsOwnViews) {
     filetest::ScratchFolder folder;
     const std::wstring path = folder.File(L"views.reg");
     const RegExportResult exported = ExportToRegFile(
-        {{HKEY_LOCAL_MACHINE, native->keyPath, L"", false}, {HKEY_LOCAL_MACHINE, redirected->keyPath, L"", false}},
+        {{HKEY_LOCAL_MACHINE, native->KeyPath(), L"", false}, {HKEY_LOCAL_MACHINE, redirected->KeyPath(), L"", false}},
         path);
     ASSERT_EQ(exported.status, RegExportStatus::Written);
     EXPECT_EQ(exported.keysWritten, 2u);
