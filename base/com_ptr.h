@@ -6,8 +6,7 @@
 
 #include <utility>
 
-template <class T>
-class ComPtr {
+template <class T> class ComPtr {
 public:
     ComPtr() = default;
     // Takes over a reference the caller already holds (it is not added to).

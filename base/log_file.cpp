@@ -31,7 +31,9 @@ std::wstring LogFolderPath() {
     return path;
 }
 
-LogFile::~LogFile() { CloseLogFile(); }
+LogFile::~LogFile() {
+    CloseLogFile();
+}
 
 std::wstring LogFile::OpenLogFile(const wchar_t* fileName, bool append) {
     std::wstring path = LogFolderPath();
@@ -108,4 +110,3 @@ void LogStoppedException(const wchar_t* where, const char* reason) noexcept {
         // Nothing is left to report to; the caller goes on with its default handling.
     }
 }
-

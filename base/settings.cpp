@@ -44,8 +44,8 @@ bool WriteSettingDword(const wchar_t* subKey, const wchar_t* valueName, DWORD va
     if (!key) {
         return false;
     }
-    return RegSetValueExW(key.Get(), valueName, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value),
-                          sizeof value) == ERROR_SUCCESS;
+    return RegSetValueExW(key.Get(), valueName, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value), sizeof value) ==
+           ERROR_SUCCESS;
 }
 
 DWORD ReadSetting(const SettingInfo& setting) {

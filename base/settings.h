@@ -59,7 +59,9 @@ inline constexpr SettingInfo kModToSetting{kModToValue, 0, 0, 1};
 // The stored value under "Settings", or the setting's default when it is missing or unreadable.
 DWORD ReadSetting(const SettingInfo& setting);
 // Whether the stored value is not 0 (the on/off settings).
-inline bool ReadSettingFlag(const SettingInfo& setting) { return ReadSetting(setting) != 0; }
+inline bool ReadSettingFlag(const SettingInfo& setting) {
+    return ReadSetting(setting) != 0;
+}
 // Stores the value as it is (callers clamp first where the user typed it); false when the write fails.
 bool WriteSetting(const SettingInfo& setting, DWORD value);
 // value held to the setting's range.

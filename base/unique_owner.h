@@ -9,8 +9,7 @@
 
 #include <utility>
 
-template <class Traits>
-class UniqueOwner {
+template <class Traits> class UniqueOwner {
 public:
     using Handle = typename Traits::Handle;
 

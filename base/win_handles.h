@@ -43,6 +43,15 @@ struct MenuTraits {
 };
 using MenuHandle = UniqueOwner<MenuTraits>;
 
+// Icons made at run time (not the shared ones LoadImage gives with LR_SHARED).
+struct IconTraits {
+    using Handle = HICON;
+    static constexpr HICON kNone = nullptr;
+    bool IsSet(HICON icon) const { return icon != nullptr; }
+    void Close(HICON icon) const { DestroyIcon(icon); }
+};
+using IconHandle = UniqueOwner<IconTraits>;
+
 // Modules loaded with LoadLibrary.
 struct LibraryTraits {
     using Handle = HMODULE;

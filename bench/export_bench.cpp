@@ -1,7 +1,10 @@
 // Registry export and list save benchmark. Exports an 11,111-key, 88,888-value tree through the export
-// routine and, in the same run, the same key with the system's reg.exe ("reg export"); prints
-// export_s=<t> reg_export_s=<t> ratio=<t> (target: ratio at most 1.0). Then saves 100,000 rows in each of
-// the three layouts (target: under 2 s each).
+// routine and the same key with the system's reg.exe ("reg export"), in turn (bench/alternate.h); prints
+// export_s=<median> reg_export_s=<median> ratio=<t> spread=<lo-hi> (target: ratio at most 1.0). Then saves
+// 100,000 rows in each of the three layouts, several times (target: a median under 2 s each).
+//
+//   export_bench.exe [--rounds N]
+#include "bench/alternate.h"
 #include "results/list_save.h"
 #include "results/reg_export.h"
 
@@ -107,7 +110,8 @@ std::vector<SearchResult> Records(size_t count) {
 
 } // namespace
 
-int wmain() {
+int wmain(int argc, wchar_t** argv) {
+    const int rounds = benchalt::RoundsArg(argc, argv);
     wchar_t temp[MAX_PATH] = {};
     GetTempPathW(MAX_PATH, temp);
     const std::wstring folder = temp;
@@ -126,13 +130,18 @@ int wmain() {
 
     const std::wstring ours = folder + L"quillon_export_bench.reg";
     const std::wstring theirs = folder + L"quillon_export_bench_reg.reg";
-    const double exportStart = Seconds();
-    const RegExportResult result = ExportToRegFile({{HKEY_CURRENT_USER, kBenchKey, L"", false}}, ours);
-    const double exportSeconds = Seconds() - exportStart;
-    const double regSeconds = RunRegExport(theirs);
+    RegExportResult result;
+    const benchalt::Samples samples = benchalt::Alternate(
+        rounds,
+        [&] {
+            const double start = Seconds();
+            result = ExportToRegFile({{HKEY_CURRENT_USER, kBenchKey, L"", false}}, ours);
+            return Seconds() - start;
+        },
+        [&] { return RunRegExport(theirs); });
     std::printf("export: %zu keys written, status %d\n", result.keysWritten, static_cast<int>(result.status));
-    std::printf("export_s=%.3f reg_export_s=%.3f ratio=%.3f\n", exportSeconds, regSeconds,
-                regSeconds > 0 ? exportSeconds / regSeconds : 0.0);
+    std::printf("export_s=%.3f reg_export_s=%.3f %s\n", benchalt::Median(samples.a), benchalt::Median(samples.b),
+                benchalt::RatioText(samples).c_str());
 
     std::vector<SearchResult> records = Records(100000);
     std::vector<ListedRow> rows;
@@ -142,10 +151,15 @@ int wmain() {
     }
     for (const wchar_t* name : {L"quillon_save_bench.txt", L"quillon_save_bench.csv", L"quillon_save_bench.tsv"}) {
         const std::wstring path = folder + name;
-        const double start = Seconds();
-        const ListSaveResult saved = SaveListToFile(rows, path);
-        std::printf("save %ls: %zu rows in %.3f s (error %lu)\n", name, saved.rowsWritten, Seconds() - start,
-                    saved.error);
+        ListSaveResult saved;
+        std::vector<double> times;
+        for (int round = 0; round < rounds; ++round) {
+            const double start = Seconds();
+            saved = SaveListToFile(rows, path);
+            times.push_back(Seconds() - start);
+        }
+        std::printf("save %ls: %zu rows, median %.3f s of %d (error %lu)\n", name, saved.rowsWritten,
+                    benchalt::Median(times), rounds, saved.error);
         DeleteFileW(path.c_str());
     }
 

@@ -3,8 +3,11 @@
 // own name eight times, through the remote registry) searched at once next to one alone, with every registry
 // call delayed as a network round trip would delay it. Not a test: it prints figures.
 //
-//   find_bench.exe [--keep]
+// Both comparisons run their sides in turn and print ratios of medians with their spread (bench/alternate.h).
+//
+//   find_bench.exe [--keep] [--rounds N]
 //     --keep     leave the benchmark trees in place for the next run (they take a while to build)
+#include "bench/alternate.h"
 #include "bench/bench_tree.h"
 #include "engine/registry_api.h"
 #include "find/find_program.h"
@@ -25,7 +28,6 @@ using benchtree::Now;
 const wchar_t kFleetTreePath[] = L"Software\\QuillonBenchFleet";
 constexpr int kFleetDepth = 3; // 1,111 keys
 constexpr DWORD kNetworkDelayMs = 1;
-constexpr int kRounds = 3;
 const wchar_t kAbsentText[] = L"QuillonTextThatIsNowhere";
 
 std::wstring FolderOfThisProgram() {
@@ -93,7 +95,7 @@ double TimeFleet(const std::wstring& computers, int& code) {
     return seconds;
 }
 
-void CompareWithWalkAndRegQuery() {
+void CompareWithWalkAndRegQuery(int rounds) {
     benchtree::BuildTree(HKEY_CURRENT_USER, benchtree::kTreePath, benchtree::kDepth);
     const std::wstring find = L"\"" + FolderOfThisProgram() + L"..\\find\\quillon-find.exe\"";
     const std::wstring lookIn = std::wstring(L"HKCU\\") + benchtree::kTreePath;
@@ -101,23 +103,28 @@ void CompareWithWalkAndRegQuery() {
     const std::wstring regCommand = L"reg.exe query \"" + lookIn + L"\" /s";
 
     DWORD code = 0;
-    double startup = 1e9, found = 1e9, bare = 1e9, query = 1e9;
-    // Rounds alternate the order, and the best of each is kept: the machine is shared.
-    for (int round = 0; round < kRounds; ++round) {
-        startup = std::min(startup, TimeProcess(find + L" --version", code));
-        found = std::min(found, TimeProcess(findCommand, code));
+    benchalt::Samples findAndBare, queryAndBare;
+    std::vector<double> startup;
+    // Each round runs the three in turn: the machine is shared, and a burst then lands on all of them.
+    for (int round = 0; round < rounds; ++round) {
+        startup.push_back(TimeProcess(find + L" --version", code));
+        findAndBare.a.push_back(TimeProcess(findCommand, code));
         if (code != kExitNothingFound) {
             std::printf("warning: quillon-find ended with %lu, not 1 (no result)\n", code);
         }
-        bare = std::min(bare, TimeBareWalk(HKEY_CURRENT_USER, benchtree::kTreePath));
-        query = std::min(query, TimeProcess(regCommand, code));
+        const double bare = TimeBareWalk(HKEY_CURRENT_USER, benchtree::kTreePath);
+        findAndBare.b.push_back(bare);
+        queryAndBare.b.push_back(bare);
+        queryAndBare.a.push_back(TimeProcess(regCommand, code));
     }
-    std::printf("find_s=%.3f bare_s=%.3f reg_query_s=%.3f find/bare=%.2f reg_query/bare=%.2f (program start %.3f s, "
-                "included in find_s)\n",
-                found, bare, query, found / bare, query / bare, startup);
+    std::printf("find_s=%.3f bare_s=%.3f reg_query_s=%.3f (medians; program start %.3f s, included in find_s)\n",
+                benchalt::Median(findAndBare.a), benchalt::Median(findAndBare.b), benchalt::Median(queryAndBare.a),
+                benchalt::Median(startup));
+    std::printf("find/bare %s\n", benchalt::RatioText(findAndBare).c_str());
+    std::printf("reg_query/bare %s\n", benchalt::RatioText(queryAndBare).c_str());
 }
 
-void CompareFleet() {
+void CompareFleet(int rounds) {
     benchtree::BuildTree(HKEY_LOCAL_MACHINE, kFleetTreePath, kFleetDepth);
     wchar_t name[MAX_COMPUTERNAME_LENGTH + 1] = {};
     DWORD size = MAX_COMPUTERNAME_LENGTH + 1;
@@ -127,12 +134,12 @@ void CompareFleet() {
         eight += (i ? L"," : L"") + std::wstring(name);
     }
     int oneCode = 0, eightCode = 0;
-    const double one = TimeFleet(name, oneCode);
-    const double all = TimeFleet(eight, eightCode);
+    const benchalt::Samples samples = benchalt::Alternate(
+        rounds, [&] { return TimeFleet(eight, eightCode); }, [&] { return TimeFleet(name, oneCode); });
     std::printf("fleet: %lu ms per registry call, 1,111 keys, exit codes %d and %d\n",
                 static_cast<unsigned long>(kNetworkDelayMs), oneCode, eightCode);
-    std::printf("fleet_one_s=%.3f fleet_eight_s=%.3f eight/one=%.2f (sequentially it would be 8.00)\n", one, all,
-                all / one);
+    std::printf("fleet_one_s=%.3f fleet_eight_s=%.3f eight/one %s (sequentially it would be 8.00)\n",
+                benchalt::Median(samples.b), benchalt::Median(samples.a), benchalt::RatioText(samples).c_str());
 }
 
 } // namespace
@@ -142,8 +149,9 @@ int wmain(int argc, wchar_t** argv) {
     for (int i = 1; i < argc; ++i) {
         keep |= std::wcscmp(argv[i], L"--keep") == 0;
     }
-    CompareWithWalkAndRegQuery();
-    CompareFleet();
+    const int rounds = benchalt::RoundsArg(argc, argv);
+    CompareWithWalkAndRegQuery(rounds);
+    CompareFleet(rounds);
     if (!keep) {
         RegDeleteTreeW(HKEY_CURRENT_USER, benchtree::kTreePath);
         RegDeleteTreeW(HKEY_LOCAL_MACHINE, kFleetTreePath);

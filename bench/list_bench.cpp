@@ -1,5 +1,9 @@
 // Results list benchmark: adding 10,000 and 100,000 typical result rows, and one full paint with 100 and
-// with 100,000 rows. Adding must grow linearly and a paint must not depend on the number of rows.
+// with 100,000 rows. Adding must grow linearly and a paint must not depend on the number of rows. Each pair
+// runs in turn, and the ratios are ratios of medians with their spread (bench/alternate.h).
+//
+//   list_bench.exe [--rounds N]
+#include "bench/alternate.h"
 #include "results/html_list_ctrl.h"
 
 #include <algorithm>
@@ -103,51 +107,69 @@ HIMAGELIST MakeImages() {
     return images;
 }
 
+// A list window of its own, in a hidden-from-the-taskbar popup that is shown so that it paints.
+struct ListWindow {
+    ListWindow(HIMAGELIST images, int x) {
+        parent = CreateWindowExW(WS_EX_TOOLWINDOW, L"STATIC", L"", WS_POPUP, x, 0, 820, 640, nullptr, nullptr,
+                                 GetModuleHandleW(nullptr), nullptr);
+        window = CreateWindowExW(0, WC_LISTVIEWW, L"", WS_CHILD | WS_VISIBLE | LVS_REPORT | LVS_NOCOLUMNHEADER, 0, 0,
+                                 800, 600, parent, reinterpret_cast<HMENU>(1005), GetModuleHandleW(nullptr), nullptr);
+        if (window) {
+            ShowWindow(parent, SW_SHOWNOACTIVATE);
+            list.SubclassWindow(window);
+            list.SetStyle();
+            list.SetImageList(images);
+        }
+    }
+    ~ListWindow() {
+        list.UnsubclassWindow();
+        DestroyWindow(parent);
+    }
+    HWND parent = nullptr;
+    HWND window = nullptr;
+    CHTMLListCtrl list;
+};
+
 } // namespace
 
-int wmain() {
+int wmain(int argc, wchar_t** argv) {
+    const int rounds = benchalt::RoundsArg(argc, argv);
     INITCOMMONCONTROLSEX controls = {sizeof controls, ICC_LISTVIEW_CLASSES};
     InitCommonControlsEx(&controls);
-    HWND parent = CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 0, 0, 820, 640, nullptr, nullptr,
-                                  GetModuleHandleW(nullptr), nullptr);
-    HWND listView =
-        CreateWindowExW(0, WC_LISTVIEWW, L"", WS_CHILD | WS_VISIBLE | LVS_REPORT | LVS_NOCOLUMNHEADER, 0, 0, 800, 600,
-                        parent, reinterpret_cast<HMENU>(1005), GetModuleHandleW(nullptr), nullptr);
-    if (!listView) {
-        std::fprintf(stderr, "cannot create the list window\n");
-        return 1;
-    }
-    ShowWindow(parent, SW_SHOWNOACTIVATE);
     HIMAGELIST images = MakeImages();
     const auto rows = MakeRows(100000);
-    double add10k = 0, add100k = 0, paint100 = 0, paint100k = 0, paint100kMiddle = 0;
+    benchalt::Samples add, paint, paintMiddle;
     {
-        CHTMLListCtrl list;
-        list.SubclassWindow(listView);
-        list.SetStyle();
-        list.SetImageList(images);
-
-        add10k = AddRows(list, rows, 10000);
-        AddRows(list, rows, 100);
-        paint100 = PaintTime(list);
-        add100k = AddRows(list, rows, 100000);
-        paint100k = PaintTime(list);
+        ListWindow small(images, 0);
+        ListWindow large(images, 40);
+        if (!small.window || !large.window) {
+            std::fprintf(stderr, "cannot create the list windows\n");
+            return 1;
+        }
+        add = benchalt::Alternate(
+            rounds, [&] { return AddRows(large.list, rows, 100000); },
+            [&] { return AddRows(large.list, rows, 10000); });
+        AddRows(large.list, rows, 100000);
+        AddRows(small.list, rows, 100);
+        paint = benchalt::Alternate(
+            rounds, [&] { return PaintTime(large.list); }, [&] { return PaintTime(small.list); });
         // Half way down, where no row before the first visible one may be walked.
         SCROLLINFO info = {sizeof info, SIF_RANGE};
-        GetScrollInfo(listView, SB_VERT, &info);
-        list.SendMessage(WM_VSCROLL, SB_TOP, 0);
-        SetScrollPos(listView, SB_VERT, info.nMax / 2, FALSE);
-        paint100kMiddle = PaintTime(list);
+        GetScrollInfo(large.window, SB_VERT, &info);
+        large.list.SendMessage(WM_VSCROLL, SB_TOP, 0);
+        SetScrollPos(large.window, SB_VERT, info.nMax / 2, FALSE);
+        paintMiddle = benchalt::Alternate(
+            rounds, [&] { return PaintTime(large.list); }, [&] { return PaintTime(small.list); });
     }
-    DestroyWindow(parent);
     ImageList_Destroy(images);
 
-    std::printf("name=add_10000_rows value=%.1f unit=ms\n", add10k);
-    std::printf("name=add_100000_rows value=%.1f unit=ms\n", add100k);
-    std::printf("name=paint_100_rows value=%.3f unit=ms\n", paint100);
-    std::printf("name=paint_100000_rows value=%.3f unit=ms\n", paint100k);
-    std::printf("name=paint_100000_rows_middle value=%.3f unit=ms\n", paint100kMiddle);
-    std::printf("ratio_add=%.2f\n", add100k / add10k);
-    std::printf("ratio_paint=%.2f\n", paint100k / paint100);
+    std::printf("name=add_10000_rows value=%.1f unit=ms\n", benchalt::Median(add.b));
+    std::printf("name=add_100000_rows value=%.1f unit=ms\n", benchalt::Median(add.a));
+    std::printf("name=paint_100_rows value=%.3f unit=ms\n", benchalt::Median(paint.b));
+    std::printf("name=paint_100000_rows value=%.3f unit=ms\n", benchalt::Median(paint.a));
+    std::printf("name=paint_100000_rows_middle value=%.3f unit=ms\n", benchalt::Median(paintMiddle.a));
+    std::printf("add_100000/add_10000 %s (linear: 10)\n", benchalt::RatioText(add).c_str());
+    std::printf("paint_100000/paint_100 %s (target at most 1.5)\n", benchalt::RatioText(paint).c_str());
+    std::printf("paint_100000_middle/paint_100 %s\n", benchalt::RatioText(paintMiddle).c_str());
     return 0;
 }

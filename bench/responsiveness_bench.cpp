@@ -1,14 +1,14 @@
 // How long the main window may leave a message unanswered during a large search. Runs a search through the
 // real main frame and search view with the result limit off, while a second thread keeps sending the frame a
-// message and times each answer. Prints the longest wait (worst_ms, target at most 100) and the search's
-// total time beside the engine alone on the same tree. Not a test: it prints figures.
+// message and times each answer. Prints the longest wait over every round (worst_ms, target at most 100) and
+// the search's total time beside the engine alone on the same tree, the two sides in turn (see
+// bench/alternate.h). Not a test: it prints figures.
 //
-//   responsiveness_bench.exe [keys] [values per key]     (default 1000 x 100: 100,000 results)
+//   responsiveness_bench.exe [keys] [values per key] [--rounds N]     (default 1000 x 100: 100,000 results)
 #include "base/settings.h"
+#include "bench/alternate.h"
+#include "bench/frame_search.h"
 #include "bench/needle_tree.h"
-#include "engine/keldra_thread.h"
-#include "shell/main_frame.h"
-#include "winlib/message_loop.h"
 
 #include <windows.h>
 
@@ -18,6 +18,7 @@
 #include <cstdlib>
 #include <string>
 #include <thread>
+#include <vector>
 
 namespace {
 
@@ -69,78 +70,48 @@ private:
 } // namespace
 
 int wmain(int argc, wchar_t** argv) {
-    const int keys = argc > 1 ? _wtoi(argv[1]) : 1000;
-    const int values = argc > 2 ? _wtoi(argv[2]) : 100;
+    const int keys = argc > 1 && argv[1][0] != L'-' ? _wtoi(argv[1]) : 1000;
+    const int values = argc > 2 && argv[2][0] != L'-' ? _wtoi(argv[2]) : 100;
+    const int rounds = benchalt::RoundsArg(argc, argv);
     needletree::BuildTree(kTreePath, keys, values);
     // The result limit off, as a user would set it for a search this large.
-    WriteSettingDword(kSettingsSubKey, kStopSearchOnLimit, 0);
+    const DWORD stopOnLimit = ReadSetting(kStopSearchOnLimitSetting);
+    WriteSetting(kStopSearchOnLimitSetting, 0);
 
-    size_t engineResults = 0;
-    const double engineSeconds = needletree::EngineAlone(kTreePath, engineResults);
-
-    INITCOMMONCONTROLSEX classes = {sizeof classes, ICC_WIN95_CLASSES};
-    InitCommonControlsEx(&classes);
-    AppModule().Init();
-    CMessageLoop loop;
-    AppModule().AddMessageLoop(&loop);
-    CMainFrame frame;
-    if (!frame.CreateFrame()) {
+    framesearch::FrameSearch frame;
+    if (!frame.Open(true)) {
         std::printf("no frame\n");
         return 1;
     }
-    frame.ShowWindow(SW_SHOW);
-    CKeldraWTLView& view = frame.View();
-    HWND form = view.m_hWnd;
-    SetDlgItemTextW(form, IDC_LOOKIN, (std::wstring(L"HKCU\\") + kTreePath).c_str());
-    SetDlgItemTextW(form, IDC_SEARCH_TEXT, L"needle");
-
-    double seconds = 0;
-    double worstMs = 0;
+    const std::wstring lookIn = std::wstring(L"HKCU\\") + kTreePath;
+    size_t engineResults = 0;
+    size_t listed = 0;
+    double worstRunning = 0, worstAfter = 0;
+    std::vector<double> worstOfRound;
     int probes = 0;
-    {
-        Prober prober(frame.m_hWnd, view);
-        const double start = Now();
-        view.SearchFromForm();
-        // The program's loop (CMessageLoop::Run), with a way out once the final listing is done.
-        bool idleArmed = true;
-        bool started = false;
-        for (;;) {
-            started = started || view.IsSearchRunning();
-            if (started && !view.IsSearchRunning() && GetWindowTextLengthW(GetDlgItem(form, IDC_SEARCH_BUTTON)) == 6) {
-                break; // "Search" again: the final listing is done
-            }
-            MSG msg;
-            if (idleArmed && !PeekMessageW(&msg, nullptr, 0, 0, PM_NOREMOVE)) {
-                loop.OnIdle(0);
-                idleArmed = false;
-                continue;
-            }
-            if (!PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-                MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
-                continue;
-            }
-            if (!loop.PreTranslateMessage(&msg)) {
-                TranslateMessage(&msg);
-                DispatchMessageW(&msg);
-            }
-            if (CMessageLoop::IsIdleMessage(&msg)) {
-                idleArmed = true;
-            }
-        }
-        seconds = Now() - start;
-        worstMs = prober.WorstMs();
-        std::printf("worst wait begun while the worker ran: %.0f ms; after it ended: %.0f ms\n",
-                    prober.WorstWhileRunningMs(), prober.WorstAfterMs());
-        probes = prober.Probes();
-    }
-    std::printf("results: engine %zu, listed %zu\n", engineResults, view.ListedCount());
-    std::printf("search through the frame: %.2f s; engine alone: %.2f s\n", seconds, engineSeconds);
-    std::printf("probes=%d\n", probes);
-    std::printf("worst_ms=%.0f\n", worstMs);
+    const benchalt::Samples samples = benchalt::Alternate(
+        rounds,
+        [&] {
+            Prober prober(frame.Frame().m_hWnd, frame.View());
+            const framesearch::FrameRun run = frame.Search(lookIn, L"needle");
+            listed = run.rows;
+            worstRunning = std::max(worstRunning, prober.WorstWhileRunningMs());
+            worstAfter = std::max(worstAfter, prober.WorstAfterMs());
+            worstOfRound.push_back(prober.WorstMs());
+            probes += prober.Probes();
+            return run.seconds;
+        },
+        [&] { return needletree::EngineAlone(kTreePath, engineResults); });
 
-    frame.DestroyWindow();
-    AppModule().RemoveMessageLoop();
+    std::printf("worst wait begun while the worker ran: %.0f ms; after it ended: %.0f ms\n", worstRunning, worstAfter);
+    std::printf("results: engine %zu, listed %zu\n", engineResults, listed);
+    std::printf("search through the frame: median %.2f s; engine alone: median %.2f s; frame/engine %s\n",
+                benchalt::Median(samples.a), benchalt::Median(samples.b), benchalt::RatioText(samples).c_str());
+    std::printf("probes=%d\n", probes);
+    std::printf("worst_ms=%.0f (median of the rounds' worst %.0f)\n", std::max(worstRunning, worstAfter),
+                benchalt::Median(worstOfRound));
+
     RegDeleteTreeW(HKEY_CURRENT_USER, kTreePath);
-    WriteSettingDword(kSettingsSubKey, kStopSearchOnLimit, 1);
+    WriteSetting(kStopSearchOnLimitSetting, stopOnLimit);
     return 0;
 }

@@ -5,8 +5,11 @@
 // all-items search with a window and the program's idle drain: under Wine every queued and forwarded
 // result costs several server round trips, each as dear as a registry call.
 //
-//   search_bench.exe [--keep]
+// Each line is the median of several runs of the search and of the bare walk, in turn (bench/alternate.h).
+//
+//   search_bench.exe [--keep] [--rounds N]
 //     --keep     leave HKCU\Software\QuillonBench in place for the next run (it takes seconds to build)
+#include "bench/alternate.h"
 #include "bench/bench_tree.h"
 #include "engine/keldra_thread.h"
 #include "engine/matchers.h"
@@ -156,32 +159,13 @@ void BenchMatchers(const Mode* modes, size_t modeCount) {
     }
 }
 
-// One figure pair, timed in mirrored halves (bare, search, search, bare, ... or the reverse), keeping the
-// fastest of each: the machine is shared, and a single timing can catch another program's burst.
-struct Timing {
+// The search and the bare walk of one mode, in turn (see bench/alternate.h).
+void TimeAndPrint(const char* prefix, const Mode& m, HWND view, int rounds) {
     size_t results = 0;
-    double search = 1e9;
-    double bare = 1e9;
-};
-
-Timing TimePair(const Mode& m, HWND view, bool searchFirst) {
-    Timing t;
-    for (int half = 0; half < 4; ++half) {
-        const bool search = (half % 2 == 0) == searchFirst;
-        for (int step = 0; step < 2; ++step) {
-            if ((step == 0) == search) {
-                t.search = std::min(t.search, TimeSearch(m, view, t.results));
-            } else {
-                t.bare = std::min(t.bare, TimeBareWalk());
-            }
-        }
-    }
-    return t;
-}
-
-void PrintTiming(const char* prefix, const char* name, const Timing& t) {
-    std::printf("%smode=%s results=%zu search_s=%.3f bare_s=%.3f ratio=%.3f\n", prefix, name, t.results, t.search,
-                t.bare, t.search / t.bare);
+    const benchalt::Samples samples = benchalt::Alternate(
+        rounds, [&] { return TimeSearch(m, view, results); }, [] { return TimeBareWalk(); });
+    std::printf("%smode=%s results=%zu search_s=%.3f bare_s=%.3f %s\n", prefix, m.name, results,
+                benchalt::Median(samples.a), benchalt::Median(samples.b), benchalt::RatioText(samples).c_str());
     std::fflush(stdout);
 }
 
@@ -192,6 +176,7 @@ int wmain(int argc, wchar_t** argv) {
     for (int i = 1; i < argc; ++i) {
         keep |= std::wcscmp(argv[i], L"--keep") == 0;
     }
+    const int rounds = benchalt::RoundsArg(argc, argv);
     benchtree::BuildTree(HKEY_CURRENT_USER, kTreePath, benchtree::kDepth);
 
     const Mode modes[] = {
@@ -205,10 +190,8 @@ int wmain(int argc, wchar_t** argv) {
     };
     const DWORD stopOnLimit = ReadSetting(kStopSearchOnLimitSetting);
 
-    bool searchFirst = false;
     for (const Mode& m : modes) {
-        PrintTiming("", m.name, TimePair(m, nullptr, searchFirst));
-        searchFirst = !searchFirst;
+        TimeAndPrint("", m, nullptr, rounds);
     }
 
     MsgQueueCreate();
@@ -218,7 +201,7 @@ int wmain(int argc, wchar_t** argv) {
     wc.lpszClassName = L"QuillonBenchView";
     RegisterClassW(&wc);
     HWND view = CreateWindowW(wc.lpszClassName, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, wc.hInstance, nullptr);
-    PrintTiming("delivery ", modes[std::size(modes) - 1].name, TimePair(modes[std::size(modes) - 1], view, false));
+    TimeAndPrint("delivery ", modes[std::size(modes) - 1], view, rounds);
     DestroyWindow(view);
     MsgQueueClose();
     WriteSetting(kStopSearchOnLimitSetting, stopOnLimit);

@@ -1,6 +1,7 @@
 #include "engine/keldra_thread.h"
 
 #include "engine/matchers.h"
+#include "engine/registry_view.h"
 #include "base/settings.h"
 
 #include <cstdarg>
@@ -115,6 +116,16 @@ void CKeldraThread::LogProblem(const wchar_t* format, ...) {
     (sharedLog ? *sharedLog : searchLog).LogWriteLine(line);
 }
 
+void CKeldraThread::LogRegistryView() {
+    wchar_t line[kLogLineCapacity];
+    if (remoteComputer.empty()) {
+        std::swprintf(line, kLogLineCapacity, L"Registry view: %ls (native)", NativeViewName());
+    } else {
+        std::swprintf(line, kLogLineCapacity, L"Registry view on %ls: native", remoteComputer.c_str());
+    }
+    (sharedLog ? *sharedLog : searchLog).LogWriteLine(line);
+}
+
 void CKeldraThread::PostToView(WPARAM code) {
     if (notifyWindow && IsWindow(notifyWindow)) {
         PostMessageW(notifyWindow, WM_SEARCH_NOTIFY, code, 0);
@@ -127,6 +138,7 @@ DWORD CKeldraThread::Run() {
         searchLog.OpenLogFile(kSearchLogName);
     }
     PostToView(SN_STARTED);
+    LogRegistryView();
     ReadResultLimit();
     InterlockedExchange(&keysSearched, 0);
     // The worker owns this bit: it follows the setting at every start, whatever an earlier search left.

@@ -101,6 +101,8 @@ private:
     // One line in the search log, or in sharedLog when one was handed in (wide strings are "%ls"), counted
     // in problems.
     void LogProblem(const wchar_t* format, ...);
+    // The search log's first line: the registry view searched (not a problem, not counted).
+    void LogRegistryView();
     void PostToView(WPARAM code);
 
     // The walk (worker only). walkPath_ holds the path below the root of the key being handled.

@@ -7,6 +7,7 @@
 #include "engine/keldra_thread.h"
 
 #include "engine/msg_queue.h"
+#include "engine/registry_view.h"
 #include "engine/result_markup.h"
 #include "engine/value_match.h"
 
@@ -133,11 +134,11 @@ bool CKeldraThread::EnterKey(HKEY parent, const wchar_t* subKey, const KeyLocati
             connection.Attach(opened);
             opened = nullptr;
             if (*subKey) {
-                error = registry->openKeyEx(connection.Get(), subKey, 0, KEY_READ, &opened);
+                error = registry->openKeyEx(connection.Get(), subKey, 0, KEY_READ | NativeViewAccess(), &opened);
             }
         }
     } else {
-        error = registry->openKeyEx(parent, subKey, 0, KEY_READ, &opened);
+        error = registry->openKeyEx(parent, subKey, 0, KEY_READ | NativeViewAccess(), &opened);
     }
     if (error != ERROR_SUCCESS) {
         LogProblem(L"Unable to open key:%ls", walkPath_.c_str());

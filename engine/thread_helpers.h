@@ -13,8 +13,7 @@
 namespace ThreadHelpers {
 
 // Thread handle, id and suspended flag. With tManaged = 1 the handle is closed on destruction.
-template <int tManaged>
-class CThreadT {
+template <int tManaged> class CThreadT {
 public:
     CThreadT() = default;
     CThreadT(const CThreadT&) = delete;
@@ -71,8 +70,7 @@ protected:
     std::atomic<bool> m_stopRequested{false};
 };
 
-template <class T, class TStopPolicy>
-class CThreadImpl : public CThreadT<1>, public TStopPolicy {
+template <class T, class TStopPolicy> class CThreadImpl : public CThreadT<1>, public TStopPolicy {
 public:
     CThreadImpl() = default;
     virtual ~CThreadImpl() {

@@ -1,5 +1,7 @@
 #include "find/system_text.h"
 
+#include "base/system_message.h"
+
 std::string ToUtf8(std::wstring_view text) {
     if (text.empty()) {
         return {};
@@ -22,16 +24,6 @@ std::wstring FromUtf8(std::string_view bytes) {
 }
 
 std::wstring SystemErrorText(DWORD error) {
-    wchar_t* buffer = nullptr;
-    const DWORD length =
-        FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
-                       nullptr, error, 0, reinterpret_cast<wchar_t*>(&buffer), 0, nullptr);
-    std::wstring text = length && buffer ? std::wstring(buffer, length) : std::wstring();
-    if (buffer) {
-        LocalFree(buffer);
-    }
-    while (!text.empty() && (text.back() == L'\n' || text.back() == L'\r' || text.back() == L' ')) {
-        text.pop_back();
-    }
+    const std::wstring text = SystemMessage(error);
     return text.empty() ? L"error " + std::to_wstring(error) : text;
 }

@@ -10,11 +10,6 @@
 
 #include <memory>
 
-namespace {
-
-
-} // namespace
-
 void CKeldraWTLView::UpdateOptionStates() {
     m_options.UpdateStates(CurrentMode());
 }

@@ -1,5 +1,7 @@
 #include "form/search_rules.h"
 
+#include "base/system_message.h"
+
 #include "engine/key_paths.h"
 #include "engine/search_types.h"
 
@@ -90,17 +92,7 @@ std::wstring ModifiedText(const FILETIME& lastWrite) {
 }
 
 std::wstring ConnectFailureText(const std::wstring& computer, DWORD error) {
-    wchar_t* system = nullptr;
-    const DWORD length =
-        ::FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
-                         nullptr, error, 0, reinterpret_cast<wchar_t*>(&system), 0, nullptr);
-    std::wstring reason = length && system ? std::wstring(system, length) : std::wstring();
-    if (system) {
-        ::LocalFree(system);
-    }
-    while (!reason.empty() && (reason.back() == L'\n' || reason.back() == L'\r' || reason.back() == L' ')) {
-        reason.pop_back();
-    }
+    const std::wstring reason = SystemMessage(error);
     wchar_t code[16] = {};
     swprintf(code, 16, L"%08lX", static_cast<unsigned long>(error));
     std::wstring text = L"Unable to connect to the registry of " + computer + L".\n\n";

@@ -10,20 +10,20 @@
 
 // The search view (form above, results list below).
 #define IDD_KELDRAWTL_FORM 129
-#define IDC_SEARCH_TEXT 1001     /* editable combo, search text history */
-#define IDC_SEARCH_BUTTON 1002   /* "Search" / "Stop" */
-#define IDC_LOOKIN 1003          /* editable combo, look-in history */
-#define IDC_HIDDEN_BUTTON 1004   /* hidden, no function */
-#define IDC_RESULTS_LIST 1005    /* list view subclassed as the results list */
-#define IDC_SEARCH_MODE 1006     /* drop-down list of search modes */
-#define IDC_OPTIONS_TREE 1009    /* tree view subclassed as the options tree */
-#define IDC_SPACER 1010          /* hidden spacer between list and tree */
-#define IDC_SEARCH_LABEL 1011    /* label in front of the search text */
-#define IDC_PROGRESS 1025        /* search progress bar */
-#define IDC_MODIFIED_FROM 1026   /* "Modified Date From" */
-#define IDC_MODIFIED_TO 1027     /* "To" */
-#define IDC_EXCLUDE_CHECK 1028   /* "Exclude Keys" */
-#define IDC_EXCLUDE 1034         /* editable combo, exclude history */
+#define IDC_SEARCH_TEXT 1001   /* editable combo, search text history */
+#define IDC_SEARCH_BUTTON 1002 /* "Search" / "Stop" */
+#define IDC_LOOKIN 1003        /* editable combo, look-in history */
+#define IDC_HIDDEN_BUTTON 1004 /* hidden, no function */
+#define IDC_RESULTS_LIST 1005  /* list view subclassed as the results list */
+#define IDC_SEARCH_MODE 1006   /* drop-down list of search modes */
+#define IDC_OPTIONS_TREE 1009  /* tree view subclassed as the options tree */
+#define IDC_SPACER 1010        /* hidden spacer between list and tree */
+#define IDC_SEARCH_LABEL 1011  /* label in front of the search text */
+#define IDC_PROGRESS 1025      /* search progress bar */
+#define IDC_MODIFIED_FROM 1026 /* "Modified Date From" */
+#define IDC_MODIFIED_TO 1027   /* "To" */
+#define IDC_EXCLUDE_CHECK 1028 /* "Exclude Keys" */
+#define IDC_EXCLUDE 1034       /* editable combo, exclude history */
 #define IDC_FROM_DATE 1035
 #define IDC_FROM_TIME 1036
 #define IDC_TO_DATE 1037

@@ -1,11 +1,20 @@
 #include "results/key_browser.h"
 
+#include "base/unique_owner.h"
 #include "results/key_tree_children.h"
 
 #include <shlobj.h>
 #include <shellapi.h>
 
 namespace {
+
+// A shell item id list the shell allocated for the caller.
+struct ItemIdListTraits {
+    using Handle = LPITEMIDLIST;
+    static constexpr LPITEMIDLIST kNone = nullptr;
+    bool IsSet(LPITEMIDLIST list) const { return list != nullptr; }
+    void Close(LPITEMIDLIST list) const { CoTaskMemFree(list); }
+};
 
 constexpr wchar_t kAllText[] = L"All";
 
@@ -22,13 +31,11 @@ int SystemIconIndex(const wchar_t* path, UINT extraFlags, HIMAGELIST& list) {
 }
 
 int ComputerIconIndex(HIMAGELIST& list) {
-    LPITEMIDLIST computer = nullptr;
-    if (FAILED(SHGetSpecialFolderLocation(nullptr, CSIDL_DRIVES, &computer)) || !computer) {
+    UniqueOwner<ItemIdListTraits> computer;
+    if (FAILED(SHGetSpecialFolderLocation(nullptr, CSIDL_DRIVES, computer.Receive())) || !computer) {
         return -1;
     }
-    const int index = SystemIconIndex(reinterpret_cast<const wchar_t*>(computer), SHGFI_PIDL, list);
-    CoTaskMemFree(computer);
-    return index;
+    return SystemIconIndex(reinterpret_cast<const wchar_t*>(computer.Get()), SHGFI_PIDL, list);
 }
 
 } // namespace

@@ -1,6 +1,7 @@
 #include "results/key_tree_children.h"
 
 #include "base/win_handles.h"
+#include "engine/registry_view.h"
 
 namespace {
 
@@ -13,7 +14,7 @@ KeyHandle OpenLocalKey(const std::wstring& path) {
     SplitKeyPath(path, rootName, subKey);
     KeyHandle key;
     HKEY root = RootKeyFromName(rootName);
-    if (root && RegOpenKeyExW(root, subKey.c_str(), 0, KEY_READ, key.Receive()) != ERROR_SUCCESS) {
+    if (root && RegOpenKeyExW(root, subKey.c_str(), 0, KEY_READ | NativeViewAccess(), key.Receive()) != ERROR_SUCCESS) {
         key.Reset();
     }
     return key;

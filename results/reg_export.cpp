@@ -1,6 +1,7 @@
 #include "results/reg_export.h"
 
 #include "engine/key_paths.h"
+#include "engine/registry_view.h"
 #include "results/reg_value_text.h"
 #include "results/text_file_writer.h"
 #include "base/win_handles.h"
@@ -81,7 +82,7 @@ std::wstring ExportRootName(HKEY root) {
 DWORD ExportKeyText(HKEY root, const std::wstring& rootName, const std::wstring& path, const std::wstring& valueName,
                     bool valueOnly, std::wstring& out, size_t& keysWritten) {
     KeyHandle top;
-    const LONG opened = RegOpenKeyExW(root, path.c_str(), 0, KEY_READ, top.Receive());
+    const LONG opened = RegOpenKeyExW(root, path.c_str(), 0, KEY_READ | NativeViewAccess(), top.Receive());
     if (opened != ERROR_SUCCESS) {
         return static_cast<DWORD>(opened);
     }
@@ -116,7 +117,7 @@ DWORD ExportKeyText(HKEY root, const std::wstring& rootName, const std::wstring&
             continue;
         }
         KeyHandle child;
-        if (RegOpenKeyExW(level.key.Get(), name, 0, KEY_READ, child.Receive()) != ERROR_SUCCESS) {
+        if (RegOpenKeyExW(level.key.Get(), name, 0, KEY_READ | NativeViewAccess(), child.Receive()) != ERROR_SUCCESS) {
             continue;
         }
         std::wstring childPath = ChildPath(level.path, name);

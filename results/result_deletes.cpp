@@ -1,6 +1,21 @@
 #include "results/result_deletes.h"
 
 #include "base/win_handles.h"
+#include "engine/registry_view.h"
+
+namespace {
+
+// Opens the record's key for a delete, in the native view; the outcome notes whether it opened, or why not.
+KeyHandle OpenForDelete(const SearchResult& record, DeleteOutcome& outcome) {
+    KeyHandle key;
+    const LONG opened =
+        ::RegOpenKeyExW(record.root, record.keyPath.c_str(), 0, KEY_ALL_ACCESS | NativeViewAccess(), key.Receive());
+    outcome.opened = opened == ERROR_SUCCESS;
+    outcome.error = static_cast<DWORD>(opened);
+    return key;
+}
+
+} // namespace
 
 DeleteOutcome DeleteResultValue(const SearchResult& record) {
     DeleteOutcome outcome;
@@ -8,14 +23,10 @@ DeleteOutcome DeleteResultValue(const SearchResult& record) {
         outcome.error = ERROR_INVALID_PARAMETER;
         return outcome;
     }
-    KeyHandle key;
-    const LONG opened = ::RegOpenKeyExW(record.root, record.keyPath.c_str(), 0, KEY_ALL_ACCESS, key.Receive());
-    if (opened != ERROR_SUCCESS) {
-        outcome.error = static_cast<DWORD>(opened);
-        return outcome;
+    const KeyHandle key = OpenForDelete(record, outcome);
+    if (outcome.opened) {
+        outcome.error = static_cast<DWORD>(::RegDeleteValueW(key.Get(), record.valueName.c_str()));
     }
-    outcome.opened = true;
-    outcome.error = static_cast<DWORD>(::RegDeleteValueW(key.Get(), record.valueName.c_str()));
     return outcome;
 }
 
@@ -25,18 +36,15 @@ DeleteOutcome DeleteResultKey(const SearchResult& record) {
         outcome.error = ERROR_INVALID_PARAMETER;
         return outcome;
     }
-    KeyHandle key;
-    const LONG opened = ::RegOpenKeyExW(record.root, record.keyPath.c_str(), 0, KEY_ALL_ACCESS, key.Receive());
-    if (opened != ERROR_SUCCESS) {
-        outcome.error = static_cast<DWORD>(opened);
+    KeyHandle key = OpenForDelete(record, outcome);
+    if (!outcome.opened) {
         return outcome;
     }
-    outcome.opened = true;
-    // Subkeys and values first, then the key itself through its parent.
+    // Subkeys and values first, then the key itself through its parent, in the same view.
     LONG status = ::RegDeleteTreeW(key.Get(), nullptr);
     key.Reset();
     if (status == ERROR_SUCCESS) {
-        status = ::RegDeleteKeyW(record.root, record.keyPath.c_str());
+        status = ::RegDeleteKeyExW(record.root, record.keyPath.c_str(), NativeViewAccess(), 0);
     }
     outcome.error = static_cast<DWORD>(status);
     return outcome;
@@ -44,7 +52,8 @@ DeleteOutcome DeleteResultKey(const SearchResult& record) {
 
 ResultPresence CheckResultPresence(const SearchResult& record) {
     KeyHandle key;
-    const LONG opened = ::RegOpenKeyExW(record.root, record.keyPath.c_str(), 0, KEY_READ, key.Receive());
+    const LONG opened =
+        ::RegOpenKeyExW(record.root, record.keyPath.c_str(), 0, KEY_READ | NativeViewAccess(), key.Receive());
     if (opened == ERROR_FILE_NOT_FOUND) {
         return ResultPresence::Gone;
     }
@@ -63,7 +72,7 @@ ResultPresence CheckResultPresence(const SearchResult& record) {
 
 ResultPresence CheckKeyPresence(HKEY root, const std::wstring& path) {
     KeyHandle key;
-    const LONG opened = ::RegOpenKeyExW(root, path.c_str(), 0, KEY_READ, key.Receive());
+    const LONG opened = ::RegOpenKeyExW(root, path.c_str(), 0, KEY_READ | NativeViewAccess(), key.Receive());
     if (opened == ERROR_FILE_NOT_FOUND) {
         return ResultPresence::Gone;
     }

@@ -1,5 +1,7 @@
 #include "results/result_texts.h"
 
+#include "base/system_message.h"
+
 #include "engine/key_paths.h"
 
 #include <cwchar>
@@ -102,18 +104,7 @@ std::wstring DeleteErrorText(bool key, DWORD error) {
 }
 
 std::wstring SystemErrorText(DWORD error) {
-    wchar_t* buffer = nullptr;
-    const DWORD length =
-        ::FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
-                         nullptr, error, 0, reinterpret_cast<wchar_t*>(&buffer), 0, nullptr);
-    std::wstring text;
-    if (buffer) {
-        text.assign(buffer, length);
-        ::LocalFree(buffer);
-    }
-    while (!text.empty() && (text.back() == L'\n' || text.back() == L'\r')) {
-        text.pop_back();
-    }
+    const std::wstring text = SystemMessage(error);
     return text.empty() ? Printf(L"HRESULT 0x%8.8lx", error) : text;
 }
 

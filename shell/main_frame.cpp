@@ -66,16 +66,14 @@ CMainFrame::~CMainFrame() {
 
 HWND CMainFrame::CreateFrame() {
     HINSTANCE instance = ::GetModuleHandleW(nullptr);
-    HMENU menu = ::LoadMenuW(instance, MAKEINTRESOURCEW(IDR_MAINFRAME));
+    MenuHandle menu(::LoadMenuW(instance, MAKEINTRESOURCEW(IDR_MAINFRAME)));
     const std::wstring caption = LoadResourceString(IDS_PRODUCT_NAME);
     HWND frame = Create(nullptr, nullptr, caption.c_str(), WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN | WS_CLIPSIBLINGS,
-                        WS_EX_APPWINDOW | WS_EX_WINDOWEDGE, reinterpret_cast<UINT_PTR>(menu));
+                        WS_EX_APPWINDOW | WS_EX_WINDOWEDGE, reinterpret_cast<UINT_PTR>(menu.Get()));
     if (!frame) {
-        if (menu && ::IsMenu(menu)) {
-            ::DestroyMenu(menu);
-        }
         return nullptr;
     }
+    menu.Release(); // attached: it goes with the window, or with the command bar once detached
     auto icon = [instance](int size) {
         return reinterpret_cast<LPARAM>(::LoadImageW(instance, MAKEINTRESOURCEW(IDR_MAINFRAME), IMAGE_ICON,
                                                      ::GetSystemMetrics(size), ::GetSystemMetrics(size), LR_SHARED));
@@ -136,6 +134,7 @@ void CMainFrame::CreateCommandBar() {
     }
     m_commandBar.LoadImages(IDR_MAINFRAME);
     ::SetMenu(m_hWnd, nullptr);
+    m_detachedMenu.Reset(m_menu); // no longer the window's: destroyed with the frame's state
 }
 
 void CMainFrame::CreateToolBarAndReBar() {
@@ -229,9 +228,7 @@ void CMainFrame::OnDestroy() {
         WriteWindowPlacement(placement);
     }
     m_ribbon.Hide();
-    if (m_menu && ::GetMenu(m_hWnd) != m_menu) {
-        ::DestroyMenu(m_menu); // the command bar's; a menu still attached goes with the window
-    }
+    m_detachedMenu.Reset();
     m_created = false;
     ::PostQuitMessage(1);
 }

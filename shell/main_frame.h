@@ -7,6 +7,7 @@
 #pragma once
 
 #include "base/com_ptr.h"
+#include "base/win_handles.h"
 #include "form/keldra_view.h"
 #include "winlib/command_bar.h"
 #include "winlib/message_loop.h"
@@ -95,7 +96,8 @@ private:
     HWND m_keyBrowserTree = nullptr;
     ComPtr<ITaskbarList3> m_taskbar;
 
-    HMENU m_menu = nullptr;
+    HMENU m_menu = nullptr;    // the main menu, on the window or on the command bar
+    MenuHandle m_detachedMenu; // owns m_menu once the command bar has taken it from the window
     HWND m_rebar = nullptr;
     HWND m_toolbar = nullptr;
     ImageListHandle m_toolbarImages;

@@ -1,5 +1,6 @@
 #include "winlib/command_bar.h"
 
+#include "base/win_handles.h"
 #include "winlib/toolbar.h"
 
 #include <vector>
@@ -186,10 +187,9 @@ void CCommandBarCtrl::OnDrawItem(const DRAWITEMSTRUCT* item) const {
     const int x = area.left + (area.right - area.left - m_imageSize.cx) / 2;
     const int y = area.top + (area.bottom - area.top - m_imageSize.cy) / 2;
     if (item->itemState & (ODS_GRAYED | ODS_DISABLED)) {
-        if (HICON icon = ImageList_GetIcon(m_images.Get(), found->second, ILD_NORMAL)) {
-            ::DrawStateW(item->hDC, nullptr, nullptr, reinterpret_cast<LPARAM>(icon), 0, x, y, m_imageSize.cx,
+        if (IconHandle icon{ImageList_GetIcon(m_images.Get(), found->second, ILD_NORMAL)}) {
+            ::DrawStateW(item->hDC, nullptr, nullptr, reinterpret_cast<LPARAM>(icon.Get()), 0, x, y, m_imageSize.cx,
                          m_imageSize.cy, DST_ICON | DSS_DISABLED);
-            ::DestroyIcon(icon);
         }
         return;
     }

@@ -18,8 +18,7 @@ private:
     static INT_PTR CALLBACK DialogProc(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam);
 };
 
-template <class T>
-class CDialogImpl : public CDialogImplRoot {
+template <class T> class CDialogImpl : public CDialogImplRoot {
 public:
     INT_PTR DoModal(HWND hWndParent = ::GetActiveWindow(), LPARAM initParam = 0) {
         return DoModalOf(T::IDD, hWndParent, initParam);

@@ -13,4 +13,6 @@ int DisplayScale() {
     return scale;
 }
 
-int Scaled(int n) { return ::MulDiv(n, DisplayScale(), 100); }
+int Scaled(int n) {
+    return ::MulDiv(n, DisplayScale(), 100);
+}

@@ -6,8 +6,7 @@
 
 #include "base/unique_owner.h"
 
-template <class T>
-struct GdiObjectTraits {
+template <class T> struct GdiObjectTraits {
     using Handle = T;
     static constexpr T kNone = nullptr;
     bool IsSet(T object) const { return object != nullptr; }
@@ -15,8 +14,7 @@ struct GdiObjectTraits {
 };
 
 // An owned GDI object; it converts to its handle so it can be handed straight to drawing calls.
-template <class T>
-class GdiObject : public UniqueOwner<GdiObjectTraits<T>> {
+template <class T> class GdiObject : public UniqueOwner<GdiObjectTraits<T>> {
 public:
     using UniqueOwner<GdiObjectTraits<T>>::UniqueOwner;
     operator T() const { return this->Get(); }

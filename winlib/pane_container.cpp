@@ -141,7 +141,8 @@ BOOL CPaneContainer::ProcessWindowMessage(HWND, UINT uMsg, WPARAM wParam, LPARAM
     case WM_COMMAND:
         if (reinterpret_cast<HWND>(lParam) == m_closeButton && m_closeButton) {
             if (HIWORD(wParam) == BN_CLICKED) {
-                ::SendMessageW(GetParent(), WM_COMMAND, MAKEWPARAM(kPaneCloseCommand, 0), reinterpret_cast<LPARAM>(m_hWnd));
+                ::SendMessageW(GetParent(), WM_COMMAND, MAKEWPARAM(kPaneCloseCommand, 0),
+                               reinterpret_cast<LPARAM>(m_hWnd));
             }
             lResult = 0;
             return TRUE;

@@ -216,8 +216,8 @@ HWND CWindowImplRoot::CreateOfClass(const wchar_t* className, UINT classStyle, H
         cy = rect->bottom - rect->top;
     }
     CreatingWindow() = this;
-    HWND hWnd = ::CreateWindowExW(exStyle, className, windowName, style, x, y, cx, cy, hWndParent, menuOrId,
-                                  instance, createParam);
+    HWND hWnd = ::CreateWindowExW(exStyle, className, windowName, style, x, y, cx, cy, hWndParent, menuOrId, instance,
+                                  createParam);
     CreatingWindow() = nullptr;
     return hWnd;
 }

@@ -54,9 +54,9 @@ protected:
     // Runs one message through the map; used by every window and dialog procedure of this layer.
     LRESULT Dispatch(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam, BOOL& handled) noexcept;
     // Registers a window class once per process and creates a window of it bound to this object.
-    HWND CreateOfClass(const wchar_t* className, UINT classStyle, HBRUSH background, LPCWSTR cursor,
-                       HWND hWndParent, const RECT* rect, const wchar_t* windowName, DWORD style, DWORD exStyle,
-                       HMENU menuOrId, void* createParam);
+    HWND CreateOfClass(const wchar_t* className, UINT classStyle, HBRUSH background, LPCWSTR cursor, HWND hWndParent,
+                       const RECT* rect, const wchar_t* windowName, DWORD style, DWORD exStyle, HMENU menuOrId,
+                       void* createParam);
 
     static CWindowImplRoot*& CreatingWindow();
 
@@ -77,8 +77,7 @@ private:
 };
 
 // A window of its own class. T may hide GetWndClassName / GetWndClassStyle / GetWndBackground.
-template <class T>
-class CWindowImpl : public CWindowImplRoot {
+template <class T> class CWindowImpl : public CWindowImplRoot {
 public:
     static const wchar_t* GetWndClassName() {
         static const std::wstring name = MakeClassName();
@@ -89,9 +88,8 @@ public:
 
     HWND Create(HWND hWndParent, const RECT* rect = nullptr, const wchar_t* windowName = nullptr, DWORD style = 0,
                 DWORD exStyle = 0, UINT_PTR menuOrId = 0, void* createParam = nullptr) {
-        return CreateOfClass(T::GetWndClassName(), T::GetWndClassStyle(), T::GetWndBackground(), IDC_ARROW,
-                             hWndParent, rect, windowName, style, exStyle, reinterpret_cast<HMENU>(menuOrId),
-                             createParam);
+        return CreateOfClass(T::GetWndClassName(), T::GetWndClassStyle(), T::GetWndBackground(), IDC_ARROW, hWndParent,
+                             rect, windowName, style, exStyle, reinterpret_cast<HMENU>(menuOrId), createParam);
     }
 
 private:

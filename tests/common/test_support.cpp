@@ -1,14 +1,19 @@
 #include "tests/common/test_support.h"
 
 #include "base/settings.h"
+#include "base/win_handles.h"
 
 #include <cstdio>
 
 namespace testsupport {
 
-void ResetProgramKey() { DeleteKey(kProgramKeyPath); }
+void ResetProgramKey() {
+    DeleteKey(kProgramKeyPath);
+}
 
-void DeleteKey(const std::wstring& path) { RegDeleteTreeW(HKEY_CURRENT_USER, path.c_str()); }
+void DeleteKey(const std::wstring& path) {
+    RegDeleteTreeW(HKEY_CURRENT_USER, path.c_str());
+}
 
 HKEY FreshKey(const std::wstring& path) {
     DeleteKey(path);
@@ -48,6 +53,25 @@ std::string ReadFileBytes(const std::wstring& path) {
     return bytes;
 }
 
-bool FileExists(const std::wstring& path) { return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+bool FileExists(const std::wstring& path) {
+    return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+DWORD RunReg(const std::wstring& arguments) {
+    std::wstring command = L"reg.exe " + arguments;
+    STARTUPINFOW startup = {sizeof startup};
+    PROCESS_INFORMATION process = {};
+    if (!CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr, nullptr, &startup,
+                        &process)) {
+        return GetLastError() | 0x80000000;
+    }
+    UniqueHandle thread(process.hThread);
+    UniqueHandle child(process.hProcess);
+    DWORD code = STILL_ACTIVE;
+    if (WaitForSingleObject(child.Get(), 60000) == WAIT_OBJECT_0) {
+        GetExitCodeProcess(child.Get(), &code);
+    }
+    return code;
+}
 
 } // namespace testsupport

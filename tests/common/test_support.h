@@ -22,4 +22,7 @@ bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs = 10000);
 std::string ReadFileBytes(const std::wstring& path);
 bool FileExists(const std::wstring& path);
 
+// Runs the system's reg.exe with the arguments and returns its exit code (STILL_ACTIVE after a minute).
+DWORD RunReg(const std::wstring& arguments);
+
 } // namespace testsupport

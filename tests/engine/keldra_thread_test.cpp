@@ -169,7 +169,9 @@ TEST(DeliveryQueue, SecondCreateFailsAndKeepsTheFirst) {
     EXPECT_FALSE(MsgQueueGet());
 }
 
-DWORD WINAPI WaitForEvent(void* event) { return WaitForSingleObject(event, INFINITE); }
+DWORD WINAPI WaitForEvent(void* event) {
+    return WaitForSingleObject(event, INFINITE);
+}
 
 TEST(DeliveryQueue, IdleDrainForwardsOnlyWhileWorkerIsAlive) {
     ASSERT_TRUE(MsgQueueCreate());

@@ -80,8 +80,8 @@ TEST(ParseKeyList, ExampleRows) {
 TEST(ParseKeyList, SeparatorsAndUnknownTokens) {
     std::vector<KeyLocation> list;
     EXPECT_TRUE(ParseKeyList(L"HKLM|HKCU,HKU;;;HKCC", list));
-    ExpectEntries(list, {{HKEY_LOCAL_MACHINE, L""}, {HKEY_CURRENT_USER, L""}, {HKEY_USERS, L""},
-                         {HKEY_CURRENT_CONFIG, L""}});
+    ExpectEntries(list,
+                  {{HKEY_LOCAL_MACHINE, L""}, {HKEY_CURRENT_USER, L""}, {HKEY_USERS, L""}, {HKEY_CURRENT_CONFIG, L""}});
 
     // Unknown hives are dropped silently; duplicates and nested entries are all kept.
     EXPECT_TRUE(ParseKeyList(L"HKLM2; HKLM\\A; nonsense; HKLM\\A; HKLM\\A\\B", list));

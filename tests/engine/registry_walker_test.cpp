@@ -44,7 +44,7 @@ TEST_F(Walker, PreOrderValuesFirstAndTheStartKeyNameIsNeverMatched) {
     EXPECT_NE(key.lastWrite.dwHighDateTime, 0u);
     EXPECT_EQ(engine.results[2].nameMarkup, L"<font color=#df0000>m</font>2");
     EXPECT_EQ(engine.results[2].dataMarkup, L"x");
-    EXPECT_TRUE(SearchLog().empty());
+    EXPECT_TRUE(SearchLogLines().empty());
 }
 
 TEST_F(Walker, KeyDirectlyUnderAHiveHasNoLeadingBackslashAndStaysOutOfTheKeyTree) {
@@ -319,7 +319,7 @@ TEST_F(Walker, ValuesOfAnyLengthMatchInEveryModeThatLooksAtData) {
         std::sort(found.begin(), found.end());
         EXPECT_EQ(found, c.found) << c.text;
         EXPECT_EQ(engine.problems, 0u) << c.text;
-        EXPECT_TRUE(SearchLog().empty()) << c.text;
+        EXPECT_TRUE(SearchLogLines().empty()) << c.text;
     }
     // The matched part is marked in the data, however far into the value it lies.
     Prepare(engine, root.LookIn(), L"a.*needle", SM_REGEX);
@@ -379,7 +379,7 @@ TEST_F(Walker, DeepTreesDoNotNeedStackPerLevel) {
         expected += L"\\d";
     }
     EXPECT_EQ(engine.results[0].keyPath, expected + L"\\deepest");
-    EXPECT_TRUE(SearchLog().empty());
+    EXPECT_TRUE(SearchLogLines().empty());
 }
 
 } // namespace

@@ -99,24 +99,6 @@ void Capture(HKEY parent, const std::wstring& path, Snapshot& out) {
     RegCloseKey(key);
 }
 
-DWORD RunReg(const std::wstring& arguments) {
-    std::wstring command = L"reg.exe " + arguments;
-    STARTUPINFOW startup = {sizeof startup};
-    PROCESS_INFORMATION process = {};
-    if (!CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr, nullptr, &startup,
-                        &process)) {
-        return GetLastError() | 0x80000000;
-    }
-    WaitForSingleObject(process.hThread, 0);
-    DWORD code = STILL_ACTIVE;
-    if (WaitForSingleObject(process.hProcess, 60000) == WAIT_OBJECT_0) {
-        GetExitCodeProcess(process.hProcess, &code);
-    }
-    CloseHandle(process.hThread);
-    CloseHandle(process.hProcess);
-    return code;
-}
-
 } // namespace
 
 class MenuTest : public ActionsTest {
@@ -302,7 +284,7 @@ TEST_F(ActionsTest, AnExportedTreeComesBackWholeThroughRegImport) {
 
     testsupport::DeleteKey(kBase + L"\\T");
     ASSERT_FALSE(KeyExists(L"T"));
-    ASSERT_EQ(RunReg(L"import \"" + path + L"\""), 0u) << filetest::FileText(path);
+    ASSERT_EQ(testsupport::RunReg(L"import \"" + path + L"\""), 0u) << filetest::FileText(path);
 
     Snapshot after;
     Capture(HKEY_CURRENT_USER, kBase + L"\\T", after);

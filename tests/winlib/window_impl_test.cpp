@@ -63,8 +63,8 @@ public:
 };
 
 HWND CreateEdit(HWND parent) {
-    return CreateWindowExW(0, L"EDIT", L"", WS_CHILD | WS_VISIBLE, 0, 0, 100, 20, parent,
-                           reinterpret_cast<HMENU>(77), GetModuleHandleW(nullptr), nullptr);
+    return CreateWindowExW(0, L"EDIT", L"", WS_CHILD | WS_VISIBLE, 0, 0, 100, 20, parent, reinterpret_cast<HMENU>(77),
+                           GetModuleHandleW(nullptr), nullptr);
 }
 
 TEST(WindowImpl, OwnWindowDispatchesAndFallsBackToDefault) {
