@@ -66,12 +66,23 @@ inline std::wstring ComputerName() {
     return name;
 }
 
+// The test trees live in the native view, as the program searches it: a 32-bit test program on 64-bit Windows
+// would otherwise make them under Wow6432Node.
 inline void SetValue(HKEY root, const std::wstring& path, const wchar_t* name, DWORD type, const void* data,
                      size_t size) {
     HKEY key = nullptr;
-    RegCreateKeyExW(root, path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr);
+    RegCreateKeyExW(root, path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS | KEY_WOW64_64KEY, nullptr, &key, nullptr);
     RegSetValueExW(key, name, 0, type, static_cast<const BYTE*>(data), static_cast<DWORD>(size));
     RegCloseKey(key);
+}
+
+inline void DeleteTree(HKEY root, const std::wstring& path) {
+    HKEY key = nullptr;
+    if (RegOpenKeyExW(root, path.c_str(), 0, KEY_ALL_ACCESS | KEY_WOW64_64KEY, &key) == ERROR_SUCCESS) {
+        RegDeleteTreeW(key, nullptr);
+        RegCloseKey(key);
+        RegDeleteKeyExW(root, path.c_str(), KEY_WOW64_64KEY, 0);
+    }
 }
 
 inline void SetString(HKEY root, const std::wstring& path, const wchar_t* name, const std::wstring& text,
@@ -86,7 +97,7 @@ inline void SetString(HKEY root, const std::wstring& path, const wchar_t* name, 
 class FindTree {
 public:
     FindTree(HKEY root, std::wstring path) : root_(root), path_(std::move(path)) {
-        RegDeleteTreeW(root_, path_.c_str());
+        DeleteTree(root_, path_);
         SetString(root_, path_ + L"\\Alpha", L"Path", L"C:\\Tools\\needle.exe");
         const DWORD count = 42;
         SetValue(root_, path_ + L"\\Alpha", L"Count", REG_DWORD, &count, sizeof count);
@@ -95,8 +106,8 @@ public:
         const wchar_t multi[] = L"one\0needle two\0";
         SetValue(root_, path_ + L"\\Alpha", L"Multi", REG_MULTI_SZ, multi, sizeof multi);
         HKEY key = nullptr;
-        RegCreateKeyExW(root_, (path_ + L"\\Alpha\\NeedleKey").c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key,
-                        nullptr);
+        RegCreateKeyExW(root_, (path_ + L"\\Alpha\\NeedleKey").c_str(), 0, nullptr, 0, KEY_ALL_ACCESS | KEY_WOW64_64KEY,
+                        nullptr, &key, nullptr);
         RegCloseKey(key);
         SetString(root_, path_ + L"\\Beta", L"Other", L"Other");
         const unsigned long long big = 0x100000005ull;
@@ -104,10 +115,7 @@ public:
         SetString(root_, path_ + L"\\Beta", L"Tab\there", L"a\tb");
         SetString(root_, path_ + L"\\Beta", L"Gr\u00f6\u00dfe", L"needle \u00fc");
     }
-    ~FindTree() {
-        RegDeleteTreeW(root_, path_.c_str());
-        RegDeleteKeyW(root_, path_.c_str());
-    }
+    ~FindTree() { DeleteTree(root_, path_); }
     FindTree(const FindTree&) = delete;
     FindTree& operator=(const FindTree&) = delete;
 
