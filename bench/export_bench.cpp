@@ -5,8 +5,8 @@
 //
 //   export_bench.exe [--rounds N]
 #include "bench/alternate.h"
-#include "results/list_save.h"
-#include "results/reg_export.h"
+#include "output/list_save.h"
+#include "output/reg_export.h"
 
 #include <windows.h>
 

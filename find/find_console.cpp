@@ -1,7 +1,7 @@
 #include "find/find_console.h"
 
 #include "find/system_text.h"
-#include "results/text_file_writer.h"
+#include "output/text_file_writer.h"
 
 #include <algorithm>
 #include <string>

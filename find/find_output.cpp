@@ -3,10 +3,10 @@
 #include "engine/key_paths.h"
 #include "engine/result_markup.h"
 #include "find/system_text.h"
-#include "results/list_save.h"
-#include "results/reg_export.h"
-#include "results/reg_export_entries.h"
-#include "results/text_file_writer.h"
+#include "output/list_save.h"
+#include "output/reg_export.h"
+#include "output/reg_export_entries.h"
+#include "output/text_file_writer.h"
 #include "base/win_handles.h"
 
 #include <new>

@@ -4,7 +4,7 @@
 
 #include "engine/search_types.h"
 #include "find/find_options.h"
-#include "results/listed_row.h"
+#include "output/listed_row.h"
 
 #include <windows.h>
 

@@ -1,7 +1,7 @@
 #include "results/file_commands.h"
 
-#include "results/list_save.h"
-#include "results/reg_export.h"
+#include "output/list_save.h"
+#include "output/reg_export.h"
 #include "results/save_dialog.h"
 #include "results/wait_cursor.h"
 

@@ -4,7 +4,7 @@
 
 #include "engine/keldra_thread.h"
 #include "results/html_list_ctrl.h"
-#include "results/listed_row.h"
+#include "output/listed_row.h"
 
 #include <windows.h>
 

@@ -5,7 +5,7 @@
 #include "find/find_console.h"
 #include "find/find_program.h"
 #include "tests/common/test_support.h"
-#include "tests/results/file_test_support.h"
+#include "tests/common/file_test_support.h"
 
 #include <gtest/gtest.h>
 #include <windows.h>

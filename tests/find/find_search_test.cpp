@@ -3,9 +3,9 @@
 #include "engine/keldra_thread.h"
 #include "find/find_options.h"
 #include "find/fleet_search.h"
-#include "results/list_save.h"
-#include "results/reg_export.h"
-#include "results/reg_export_entries.h"
+#include "output/list_save.h"
+#include "output/reg_export.h"
+#include "output/reg_export_entries.h"
 #include "tests/find/find_fixture.h"
 
 #include <gtest/gtest.h>

@@ -4,7 +4,7 @@
 
 #include "resources/command_ids.h"
 #include "results/result_deletes.h"
-#include "results/result_texts.h"
+#include "output/result_texts.h"
 #include "tests/form/view_fixture.h"
 
 #include <string>

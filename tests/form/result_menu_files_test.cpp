@@ -1,12 +1,12 @@
 // The results context menu as it opens over the real view, checked against the frame's command states;
 // Save and Export as .REG end to end with the file dialog answered; and a registry script exported, deleted
 // and imported again by the system's own reg.exe.
-#include "results/list_save.h"
+#include "output/list_save.h"
 #include "base/settings.h"
 #include "tests/common/message_box_closer.h"
 #include "tests/common/modal_driver.h"
 #include "tests/form/actions_fixture.h"
-#include "tests/results/file_test_support.h"
+#include "tests/common/file_test_support.h"
 
 #include <map>
 #include <tuple>

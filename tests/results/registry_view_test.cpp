@@ -7,10 +7,10 @@
 #include "engine/keldra_thread.h"
 #include "engine/registry_view.h"
 #include "results/key_tree_children.h"
-#include "results/reg_export.h"
+#include "output/reg_export.h"
 #include "results/result_deletes.h"
 #include "tests/common/test_support.h"
-#include "tests/results/file_test_support.h"
+#include "tests/common/file_test_support.h"
 
 #include <gtest/gtest.h>
 

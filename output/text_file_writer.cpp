@@ -1,4 +1,4 @@
-#include "results/text_file_writer.h"
+#include "output/text_file_writer.h"
 
 #include "base/win_handles.h"
 

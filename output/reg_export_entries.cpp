@@ -1,4 +1,4 @@
-#include "results/reg_export_entries.h"
+#include "output/reg_export_entries.h"
 
 bool KeyPathCovers(const std::wstring& listed, const std::wstring& path) {
     if (path.size() < listed.size()) {

@@ -1,4 +1,4 @@
-#include "results/reg_value_text.h"
+#include "output/reg_value_text.h"
 
 #include <cstring>
 

@@ -1,8 +1,8 @@
-#include "results/list_save.h"
+#include "output/list_save.h"
 
 #include "engine/key_paths.h"
 #include "engine/result_markup.h"
-#include "results/text_file_writer.h"
+#include "output/text_file_writer.h"
 
 #include <vector>
 #include <new>

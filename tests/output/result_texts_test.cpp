@@ -1,6 +1,6 @@
 // The pure parts of the result actions: the file path search (against the regular-expression engine of the
 // standard library as the reference), the clipboard texts, the delete questions and the delete log's line.
-#include "results/result_texts.h"
+#include "output/result_texts.h"
 
 #include <gtest/gtest.h>
 

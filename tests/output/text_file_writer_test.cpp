@@ -1,6 +1,6 @@
 // The writer shared by the registry export and the list save.
-#include "results/text_file_writer.h"
-#include "tests/results/file_test_support.h"
+#include "output/text_file_writer.h"
+#include "tests/common/file_test_support.h"
 
 #include <gtest/gtest.h>
 

@@ -2,7 +2,7 @@
 // entries that another entry already covers left out. Main thread only.
 #pragma once
 
-#include "results/listed_row.h"
+#include "output/listed_row.h"
 
 #include <windows.h>
 

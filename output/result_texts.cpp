@@ -1,4 +1,4 @@
-#include "results/result_texts.h"
+#include "output/result_texts.h"
 
 #include "base/system_message.h"
 

@@ -1,7 +1,6 @@
 // The list save: layout by file name and the exact bytes of each layout.
-#include "results/list_save.h"
-#include "results/save_dialog.h"
-#include "tests/results/file_test_support.h"
+#include "output/list_save.h"
+#include "tests/common/file_test_support.h"
 
 #include <gtest/gtest.h>
 
@@ -43,19 +42,6 @@ TEST(ListSaveLayout, ChosenByACaseSensitiveMatchOfTheFileName) {
     EXPECT_TRUE(WildcardMatch(L"a*b*c", L"aXbYbZc"));
     EXPECT_FALSE(WildcardMatch(L"a*b*c", L"aXbYc d"));
     EXPECT_TRUE(WildcardMatch(L"*", L""));
-}
-
-TEST(ListSaveLayout, SaveDialogOffersTheThreeLayouts) {
-    SaveDialogSettings dialog = ListSaveDialogSettings(nullptr);
-    static const wchar_t kFilter[] = L"Text File (*.txt)\0*.txt\0"
-                                     L"Comma Seperated File (*.csv)\0*.csv\0"
-                                     L"Tab Seperated File (*.tsv)\0*.tsv\0";
-    // The pairs and the empty string that ends the list.
-    const std::wstring filter(kFilter, std::size(kFilter));
-    EXPECT_EQ(std::wstring(dialog.ofn.lpstrFilter, filter.size()), filter);
-    EXPECT_STREQ(dialog.ofn.lpstrDefExt, L"txt");
-    EXPECT_EQ(dialog.ofn.nMaxFile, 260u);
-    EXPECT_EQ(dialog.ofn.lpstrFile[0], L'\0');
 }
 
 class ListSaveFile : public testing::Test {

@@ -1,9 +1,9 @@
-#include "results/reg_export.h"
+#include "output/reg_export.h"
 
 #include "engine/key_paths.h"
 #include "engine/registry_view.h"
-#include "results/reg_value_text.h"
-#include "results/text_file_writer.h"
+#include "output/reg_value_text.h"
+#include "output/text_file_writer.h"
 #include "base/win_handles.h"
 
 #include <algorithm>

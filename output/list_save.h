@@ -2,7 +2,7 @@
 // from the result records (not the live registry). Main thread only.
 #pragma once
 
-#include "results/listed_row.h"
+#include "output/listed_row.h"
 
 #include <windows.h>
 

@@ -1,10 +1,9 @@
 // The registry export: the export list's de-duplication, the text of each value, and whole files exported
 // from keys this test creates under HKCU\Software\QuillonTestExport.
-#include "results/reg_export.h"
-#include "results/reg_value_text.h"
-#include "results/save_dialog.h"
+#include "output/reg_export.h"
+#include "output/reg_value_text.h"
 #include "base/win_handles.h"
-#include "tests/results/file_test_support.h"
+#include "tests/common/file_test_support.h"
 
 #include <gtest/gtest.h>
 
@@ -106,19 +105,6 @@ TEST(RegExportList, OnlyCheckedRowsWithRecordsBecomeEntries) {
     const auto entries = ExportEntriesFromRows(
         {{true, &child}, {false, &value}, {true, nullptr}, {true, &parent}, {true, &value}, {true, &removed}});
     EXPECT_EQ(Describe(entries), (Described{L"HKCU:Software\\P", L"HKCU:Software\\Q=name"}));
-}
-
-TEST(RegExportList, SaveDialogAsksForRegistrationFiles) {
-    SaveDialogSettings dialog = RegExportDialogSettings(nullptr);
-    EXPECT_EQ(dialog.ofn.lStructSize, sizeof(OPENFILENAMEW));
-    // The pair and the empty string that ends the list.
-    static const wchar_t kFilter[] = L"Registration Files (*.reg)\0*.reg\0";
-    EXPECT_EQ(std::wstring(dialog.ofn.lpstrFilter, std::size(kFilter)), std::wstring(kFilter, std::size(kFilter)));
-    EXPECT_STREQ(dialog.ofn.lpstrDefExt, L"reg");
-    EXPECT_EQ(dialog.ofn.nMaxFile, 260u);
-    EXPECT_EQ(dialog.ofn.Flags, static_cast<DWORD>(OFN_OVERWRITEPROMPT | OFN_HIDEREADONLY | OFN_PATHMUSTEXIST |
-                                                   OFN_EXPLORER | OFN_ENABLESIZING));
-    EXPECT_EQ(dialog.FileName(), L"");
 }
 
 // ---- value text ----

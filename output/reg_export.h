@@ -3,7 +3,7 @@
 // the caller shows the wait cursor).
 #pragma once
 
-#include "results/reg_export_entries.h"
+#include "output/reg_export_entries.h"
 
 #include <windows.h>
 
