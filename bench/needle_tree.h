@@ -40,14 +40,16 @@ inline void BuildTree(const wchar_t* path, int keys, int values) {
 // Seconds the engine alone takes to search the tree for "needle" in the data; results gets the count.
 inline double EngineAlone(const wchar_t* path, size_t& results) {
     CKeldraThread search;
-    search.SetLookIn(std::wstring(L"HKCU\\") + path, L"");
-    search.options = SO_DATA;
-    search.SetSearchString(L"needle", SM_FIND_STRING);
+    SearchFormValues values;
+    values.lookIn = std::wstring(L"HKCU\\") + path;
+    values.options = SO_DATA;
+    values.searchText = L"needle";
+    RequestOutcome outcome = BuildSearchRequest(values);
     const double start = Now();
-    search.Start();
+    search.Start(std::move(*outcome.request));
     WaitForSingleObject(search.GetHandle(), INFINITE);
     const double seconds = Now() - start;
-    results = search.results.size();
+    results = search.Results().Count();
     return seconds;
 }
 

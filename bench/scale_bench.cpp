@@ -283,7 +283,7 @@ private:
             if (workerEnd_ == 0 && view_.SearchThreadHandle() && !view_.IsSearchRunning()) {
                 workerEnd_ = Now();
                 liveRows_ = view_.ListedCount();
-                target = view_.Search().ResultCount();
+                target = view_.Results().Count();
             }
             // The row count is read without the main thread's knowledge; a stale read only delays the stamp.
             if (workerEnd_ != 0 && lastRow_ == 0 && view_.ListedCount() >= target) {
@@ -369,13 +369,12 @@ void PrintParts(CKeldraWTLView& view, size_t results) {
     before = g_liveBytes;
     blocks = g_liveBlocks;
     view.KeyBrowser().Empty();
-    view.Search().keyTree.clear();
+    view.Search().Results().TakeKeyTree();
     std::printf("parts: key maps %.0f bytes per result (%lld blocks)\n",
                 static_cast<double>(before - g_liveBytes) / per, blocks - g_liveBlocks);
     before = g_liveBytes;
     blocks = g_liveBlocks;
-    view.Search().results.clear();
-    view.Search().results.shrink_to_fit();
+    view.Search().Results().Release();
     std::printf("parts: results store %.0f bytes per result (%lld blocks)\n",
                 static_cast<double>(before - g_liveBytes) / per, blocks - g_liveBlocks);
 }
@@ -435,16 +434,16 @@ int wmain(int argc, wchar_t** argv) {
     }
     const double end = Now();
     const PROCESS_MEMORY_COUNTERS after = Memory();
-    const size_t results = view.Search().ResultCount();
+    const size_t results = view.Results().Count();
     const size_t rows = view.ListedCount();
 
     std::printf("search: %zu results, %zu rows (%zu listed while the worker ran); worker %.1f s, all %.1f s\n", results,
                 rows, liveRows, workerEnd - start, end - start);
-    const CKeldraThread& search = view.Search();
+    const MatchCounts matches = view.Results().Matches();
     std::printf("matches: %lu keys, %lu value names, %lu data; %lu problem(s) logged; looked in",
-                static_cast<unsigned long>(search.keyMatches), static_cast<unsigned long>(search.valueNameMatches),
-                static_cast<unsigned long>(search.dataMatches), static_cast<unsigned long>(search.problems));
-    for (const KeyLocation& location : search.lookIn) {
+                static_cast<unsigned long>(matches.keys), static_cast<unsigned long>(matches.valueNames),
+                static_cast<unsigned long>(matches.data), static_cast<unsigned long>(view.Search().Problems()));
+    for (const KeyLocation& location : view.Results().Origin().lookIn) {
         std::printf(" %ls\\%ls", RootKeyName(location.root).c_str(), location.subKeyText.c_str());
     }
     std::printf("\n");

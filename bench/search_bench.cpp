@@ -61,28 +61,23 @@ struct Mode {
 
 double TimeSearch(const Mode& m, HWND view, size_t& results) {
     CKeldraThread engine;
-    engine.notifyWindow = view;
-    engine.keyTreeOn = TRUE;
-    engine.options = SO_KEYS | SO_VALUES | SO_DATA;
-    // The form's rules tying look-at bits and types to the mode.
-    if (m.mode == SM_HEX || m.mode == SM_ALL_ITEMS || m.mode == SM_INTEGER) {
-        engine.options &= ~SO_LOOK_AT_MASK;
-    }
-    if (m.mode == SM_HEX) {
-        engine.typeMask &= ~0x86u;
-    }
-    if (m.mode == SM_INTEGER) {
-        engine.typeMask &= 0x810u;
-    }
-    engine.SetLookIn(std::wstring(L"HKCU\\") + kTreePath, L"");
-    if (!engine.SetSearchString(m.text, m.mode)) {
+    // The form's values; the request applies the rules tying look-at bits and types to the mode.
+    SearchFormValues values;
+    values.lookIn = std::wstring(L"HKCU\\") + kTreePath;
+    values.searchText = m.text;
+    values.mode = m.mode;
+    values.keyTreeOn = true;
+    values.options = SO_KEYS | SO_VALUES | SO_DATA;
+    WriteSetting(kStopSearchOnLimitSetting, m.mode == SM_ALL_ITEMS ? 0 : 1);
+    RequestOutcome outcome = BuildSearchRequest(values);
+    if (!outcome.Accepted()) {
         std::printf("mode=%s: search string refused\n", m.name);
         return 0;
     }
-    WriteSetting(kStopSearchOnLimitSetting, m.mode == SM_ALL_ITEMS ? 0 : 1);
+    outcome.request->notifyWindow = view;
 
     double start = Now();
-    engine.Start();
+    engine.Start(std::move(*outcome.request));
     HANDLE worker = engine.GetHandle();
     // The main loop of the program: messages, and one queued result forwarded per idle pass.
     for (;;) {
@@ -100,7 +95,7 @@ double TimeSearch(const Mode& m, HWND view, size_t& results) {
     double seconds = Now() - start;
     engine.Stop();
     MsgQueueDrain();
-    results = engine.results.size();
+    results = engine.Results().Count();
     return seconds;
 }
 
@@ -138,13 +133,13 @@ void BenchMatchers(const Mode* modes, size_t modeCount) {
         if (m.mode == SM_ALL_ITEMS) {
             continue; // matches without a test
         }
-        CKeldraThread engine;
-        if (!engine.SetSearchString(m.text, m.mode)) {
+        std::vector<std::wstring> patterns;
+        std::uint64_t integerValue = 0;
+        if (!PrepareSearchText(m.text, m.mode, patterns, integerValue)) {
             continue;
         }
         SearchMatcher matcher;
-        matcher.Configure(m.mode, engine.patterns.empty() ? L"" : engine.patterns[0], engine.integerValue,
-                          SO_UNICODE_BINARY);
+        matcher.Configure(m.mode, patterns.empty() ? L"" : patterns[0], integerValue, SO_UNICODE_BINARY);
         double ns = 0;
         if (m.mode == SM_HEX) {
             ns = NanosPerCandidate(hexTexts.size(), [&](size_t i) { return matcher.MatchText(hexTexts[i]).found; });

@@ -2,7 +2,6 @@
 
 #include "engine/matchers.h"
 #include "engine/registry_view.h"
-#include "base/settings.h"
 
 #include <cstdarg>
 #include <cwchar>
@@ -24,7 +23,7 @@ std::wstring Widen(const char* text) {
 
 } // namespace
 
-CKeldraThread::CKeldraThread() : matcher_(std::make_unique<SearchMatcher>()) {}
+CKeldraThread::CKeldraThread() = default;
 
 CKeldraThread::~CKeldraThread() {
     // The worker runs on this object's members: end it before they are destroyed.
@@ -33,78 +32,19 @@ CKeldraThread::~CKeldraThread() {
     }
 }
 
-bool CKeldraThread::SetLookIn(const std::wstring& lookInText, const std::wstring& computerName) {
-    remoteComputer = computerName;
-    return ParseKeyList(lookInText, lookIn);
+DWORD CKeldraThread::RunHere(SearchRequest request) {
+    request_ = std::move(request);
+    return Run();
 }
 
-bool CKeldraThread::SetExcludeKeys(const std::wstring& excludeText) {
-    return ParseKeyList(excludeText, excludeKeys);
-}
-
-bool CKeldraThread::SetSearchString(const std::wstring& text, DWORD searchMode) {
-    std::vector<std::wstring> prepared;
-    std::uint64_t number = integerValue;
-    if (!PrepareSearchText(text, searchMode, prepared, number)) {
-        return false;
-    }
-    mode = searchMode;
-    patterns = std::move(prepared);
-    integerValue = number;
-    return matcher_->Configure(mode, patterns.empty() ? std::wstring() : patterns.front(), integerValue, options);
-}
-
-void CKeldraThread::ApplyRequest(const SearchRequest& request) {
-    remoteComputer = request.remoteComputer;
-    lookIn = request.lookIn;
-    excludeKeys = request.excludeKeys;
-    keyTreeOn = request.keyTreeOn;
-    mode = request.mode;
-    options = request.options;
-    typeMask = request.typeMask;
-    patterns = request.patterns;
-    integerValue = request.integerValue;
-    modifiedAfterOn = request.modifiedAfterOn;
-    modifiedBeforeOn = request.modifiedBeforeOn;
-    modifiedAfter = request.modifiedAfter;
-    modifiedBefore = request.modifiedBefore;
-    lengthFilterOn = request.lengthFilterOn;
-    minLength = request.minLength;
-    maxLength = request.maxLength;
-    resultLimit = request.resultLimit;
-    matcher_->Configure(mode, patterns.empty() ? std::wstring() : patterns.front(), integerValue, options);
-}
-
-size_t CKeldraThread::ResultCount() {
-    CriticalSectionLock hold(resultsLock);
-    return results.size();
-}
-
-bool CKeldraThread::CopyResult(size_t index, SearchResult& out) {
-    CriticalSectionLock hold(resultsLock);
-    if (index >= results.size()) {
-        return false;
-    }
-    out = results[index];
-    return true;
-}
-
-void CKeldraThread::ReadResultLimit() {
-    if (resultLimit) {
-        stopLimit = *resultLimit;
-        return;
-    }
-    stopLimit = 0;
-    if (ReadSettingFlag(kStopSearchOnLimitSetting)) {
-        stopLimit = ReadSetting(kStopLimitSetting);
-        if (stopLimit > 0) {
-            stopLimit = ClampSetting(kStopLimitSetting, stopLimit);
-        }
-    }
+bool CKeldraThread::Start(SearchRequest request) {
+    Stop();
+    request_ = std::move(request);
+    return CThreadImpl::Start();
 }
 
 void CKeldraThread::LogProblem(const wchar_t* format, ...) {
-    ++problems;
+    ++problems_;
     wchar_t line[kLogLineCapacity];
     va_list arguments;
     va_start(arguments, format);
@@ -113,53 +53,54 @@ void CKeldraThread::LogProblem(const wchar_t* format, ...) {
         line[kLogLineCapacity - 1] = L'\0';
     }
     va_end(arguments);
-    (sharedLog ? *sharedLog : searchLog).LogWriteLine(line);
+    Log().LogWriteLine(line);
 }
 
 void CKeldraThread::LogRegistryView() {
     wchar_t line[kLogLineCapacity];
-    if (remoteComputer.empty()) {
+    if (request_.remoteComputer.empty()) {
         std::swprintf(line, kLogLineCapacity, L"Registry view: %ls (native)", NativeViewName());
     } else {
-        std::swprintf(line, kLogLineCapacity, L"Registry view on %ls: native", remoteComputer.c_str());
+        std::swprintf(line, kLogLineCapacity, L"Registry view on %ls: native", request_.remoteComputer.c_str());
     }
-    (sharedLog ? *sharedLog : searchLog).LogWriteLine(line);
+    Log().LogWriteLine(line);
 }
 
 void CKeldraThread::PostToView(WPARAM code) {
-    if (notifyWindow && IsWindow(notifyWindow)) {
-        PostMessageW(notifyWindow, WM_SEARCH_NOTIFY, code, 0);
+    if (request_.notifyWindow && IsWindow(request_.notifyWindow)) {
+        PostMessageW(request_.notifyWindow, WM_SEARCH_NOTIFY, code, 0);
     }
 }
 
 DWORD CKeldraThread::Run() {
-    keyTree.clear();
-    if (!sharedLog) {
-        searchLog.OpenLogFile(kSearchLogName);
+    ResultsOrigin origin;
+    origin.computer = request_.remoteComputer;
+    origin.lookIn = request_.lookIn;
+    origin.registryView = request_.remoteComputer.empty() ? NativeViewName() : L"native";
+    origin.source = request_.sourceDescription;
+    store_.Begin(std::move(origin));
+    problems_ = 0;
+    connectError_ = ERROR_SUCCESS;
+    registry = request_.registry ? request_.registry : &kAdvapiRegistry;
+    // A request without a usable pattern matches nothing. The matcher recompiles only if the request's mode,
+    // pattern or case rule differ from those it was compiled with.
+    const bool usable = request_.matcher && (!request_.patterns.empty() || !ModeNeedsPattern(request_.mode));
+    if (usable) {
+        matcher_ = request_.matcher.get();
+        matcher_->Configure(request_.mode, request_.patterns.empty() ? std::wstring() : request_.patterns.front(),
+                            request_.integerValue, request_.options);
+    } else {
+        noMatch_ = std::make_unique<SearchMatcher>();
+        noMatch_->Configure(0, std::wstring(), 0, request_.options);
+        matcher_ = noMatch_.get();
+    }
+    if (!request_.sharedLog) {
+        searchLog_.OpenLogFile(kSearchLogName);
     }
     PostToView(SN_STARTED);
     LogRegistryView();
-    ReadResultLimit();
-    InterlockedExchange(&keysSearched, 0);
-    // The worker owns this bit: it follows the setting at every start, whatever an earlier search left.
-    if (ReadSettingFlag(kUnicodeBinarySearchSetting)) {
-        options |= SO_UNICODE_BINARY;
-    } else {
-        options &= ~SO_UNICODE_BINARY;
-    }
-    keyMatches = valueNameMatches = dataMatches = 0;
-    problems = 0;
-    connectError = ERROR_SUCCESS;
-    {
-        CriticalSectionLock hold(resultsLock);
-        results.clear();
-    }
-    // Compiled again only if the request changed since SetSearchString (the case option, for one). A text
-    // mode without a prepared pattern matches nothing.
-    const bool usable = !patterns.empty() || !ModeNeedsPattern(mode);
-    matcher_->Configure(usable ? mode : 0, patterns.empty() ? std::wstring() : patterns.front(), integerValue, options);
     try {
-        for (const KeyLocation& entry : lookIn) {
+        for (const KeyLocation& entry : request_.lookIn) {
             walkPath_ = entry.subKeyText;
             while (!walkPath_.empty() && walkPath_.back() == L'\\') {
                 walkPath_.pop_back();
@@ -172,6 +113,6 @@ DWORD CKeldraThread::Run() {
         LogProblem(L"Search error %ls: %ls", Widen(error.what()).c_str(), walkPath_.c_str());
     }
     PostToView(SN_FINISHED);
-    searchLog.CloseLogFile();
+    searchLog_.CloseLogFile();
     return 0;
 }

@@ -107,7 +107,7 @@ void CKeldraThread::SearchKey(HKEY parent, const std::wstring& subKey, const Key
             walkPath_ += L'\\';
         }
         walkPath_.append(name, nameLength);
-        if (options & SO_KEYS) {
+        if (request_.options & SO_KEYS) {
             MatchKeyName(entry, std::wstring_view(name, nameLength), parentLength, written);
         }
         if (!EnterKey(level.Handle(), name, entry, false, levels)) {
@@ -126,10 +126,10 @@ bool CKeldraThread::EnterKey(HKEY parent, const wchar_t* subKey, const KeyLocati
     ApiKey key(*registry);
     HKEY opened = nullptr;
     LONG error = ERROR_SUCCESS;
-    if (isTop && !remoteComputer.empty()) {
-        error = registry->connectRegistry(remoteComputer.c_str(), entry.root, &opened);
-        if (error != ERROR_SUCCESS && connectError == ERROR_SUCCESS) {
-            connectError = error; // the view tells the user at once: nothing of that computer was searched
+    if (isTop && !request_.remoteComputer.empty()) {
+        error = registry->connectRegistry(request_.remoteComputer.c_str(), entry.root, &opened);
+        if (error != ERROR_SUCCESS && connectError_ == ERROR_SUCCESS) {
+            connectError_ = error; // the view tells the user at once: nothing of that computer was searched
         }
         if (error == ERROR_SUCCESS) {
             connection.Attach(opened);
@@ -148,7 +148,7 @@ bool CKeldraThread::EnterKey(HKEY parent, const wchar_t* subKey, const KeyLocati
     key.Attach(opened);
     HKEY handle = key.Get() ? key.Get() : connection.Get();
     SearchValues(handle, entry);
-    InterlockedIncrement(&keysSearched);
+    store_.CountKeySearched();
     levels.push_back(WalkLevel{std::move(key), std::move(connection), walkPath_.size(), 0, IsStopSet(), 0});
     return true;
 }
@@ -189,16 +189,17 @@ void CKeldraThread::SearchValues(HKEY key, const KeyLocation& entry) {
             continue;
         }
         failuresInARow = 0;
-        if (lengthFilterOn && (size < minLength || (maxLength > 0 && size > maxLength))) {
+        if (request_.lengthFilterOn &&
+            (size < request_.minLength || (request_.maxLength > 0 && size > request_.maxLength))) {
             continue;
         }
-        if (!(typeMask & (1u << (type % 32)))) {
+        if (!(request_.typeMask & (1u << (type % 32)))) {
             continue;
         }
         SearchResult record;
         const std::wstring_view valueName(name, nameLength);
         ValueVerdict verdict =
-            EvaluateValue(*matcher_, options, valueName, type, data.Get(), size, hexScratch_, record);
+            EvaluateValue(*matcher_, request_.options, valueName, type, data.Get(), size, hexScratch_, record);
         if (verdict.matchFailed) {
             LogMatchFailure(valueName);
         }
@@ -206,25 +207,19 @@ void CKeldraThread::SearchValues(HKEY key, const KeyLocation& entry) {
             continue;
         }
         // Counted before the limit test: the counters may exceed the records by one.
-        valueNameMatches += verdict.nameMatched ? 1 : 0;
-        dataMatches += verdict.dataMatched ? 1 : 0;
+        store_.CountMatches(0, verdict.nameMatched ? 1 : 0, verdict.dataMatched ? 1 : 0);
         record.root = entry.root;
         record.ShareKeyPath(SharedWalkPath());
         record.lastWrite = written;
-        size_t resultIndex = 0;
-        {
-            CriticalSectionLock hold(resultsLock);
-            if (LimitReached()) {
-                break;
-            }
-            resultIndex = results.size();
-            results.push_back(std::move(record));
+        const size_t resultIndex = store_.Append(std::move(record), request_.resultLimit);
+        if (resultIndex == ResultsStore::kNoIndex) {
+            break;
         }
         ++appended;
         Announce(resultIndex);
     }
-    if (keyTreeOn && appended) {
-        AddToKeyTree(entry.rootName + L"\\" + walkPath_);
+    if (appended) {
+        MarkKeyWithResults(entry);
     }
 }
 
@@ -243,16 +238,11 @@ void CKeldraThread::MatchKeyName(const KeyLocation& entry, std::wstring_view nam
     record.kind = RK_KEY | RK_KEY_NAME;
     record.lastWrite = written;
     record.nameMark = {static_cast<std::uint32_t>(answer.position), static_cast<std::uint32_t>(answer.length), true};
-    ++keyMatches;
-    size_t resultIndex = 0;
-    {
-        CriticalSectionLock hold(resultsLock);
-        resultIndex = results.size();
-        results.push_back(std::move(record));
-    }
+    store_.CountMatches(1, 0, 0);
+    const size_t resultIndex = store_.Append(std::move(record), 0);
     // A key directly below its hive root does not enter the key tree.
-    if (keyTreeOn && parentLength > 0) {
-        AddToKeyTree(entry.rootName + L"\\" + walkPath_);
+    if (parentLength > 0) {
+        MarkKeyWithResults(entry);
     }
     Announce(resultIndex);
 }
@@ -278,7 +268,7 @@ void CKeldraThread::LogMatchFailure(std::wstring_view valueName) {
 }
 
 bool CKeldraThread::IsExcluded(const KeyLocation& entry) const {
-    for (const KeyLocation& excluded : excludeKeys) {
+    for (const KeyLocation& excluded : request_.excludeKeys) {
         if (excluded.root == entry.root && _wcsicmp(excluded.subKey.c_str(), walkPath_.c_str()) == 0) {
             return true;
         }
@@ -287,42 +277,20 @@ bool CKeldraThread::IsExcluded(const KeyLocation& entry) const {
 }
 
 bool CKeldraThread::InDateRange(const FILETIME& time) const {
-    if (modifiedAfterOn && CompareFileTime(&time, &modifiedAfter) < 0) {
+    if (request_.modifiedAfterOn && CompareFileTime(&time, &request_.modifiedAfter) < 0) {
         return false;
     }
-    return !(modifiedBeforeOn && CompareFileTime(&time, &modifiedBefore) > 0);
+    return !(request_.modifiedBeforeOn && CompareFileTime(&time, &request_.modifiedBefore) > 0);
 }
 
 void CKeldraThread::Announce(size_t index) {
-    if (notifyWindow && IsWindow(notifyWindow)) {
-        MsgQueuePost(notifyWindow, index);
+    if (request_.notifyWindow && IsWindow(request_.notifyWindow)) {
+        MsgQueuePost(request_.notifyWindow, index);
     }
 }
 
-void CKeldraThread::AddToKeyTree(const std::wstring& fullPath) {
-    if (!keyTreeOn) {
-        return;
-    }
-    std::wstring path = fullPath;
-    while (!path.empty() && path.back() == L'\\') {
-        path.pop_back();
-    }
-    keyTree[path] |= 2;
-    // Every ancestor, as its non-empty components joined by single backslashes, is marked as holding results.
-    std::wstring ancestor;
-    size_t start = 0;
-    while (start < path.size()) {
-        size_t end = path.find(L'\\', start);
-        if (end == std::wstring::npos) {
-            break; // the last component is the key itself
-        }
-        if (end > start) {
-            if (!ancestor.empty()) {
-                ancestor += L'\\';
-            }
-            ancestor.append(path, start, end - start);
-            keyTree[ancestor] |= 1;
-        }
-        start = end + 1;
+void CKeldraThread::MarkKeyWithResults(const KeyLocation& entry) {
+    if (request_.keyTreeOn) {
+        store_.MarkKeyWithResults(entry.rootName + L"\\" + walkPath_);
     }
 }

@@ -32,7 +32,27 @@ BOOL TakeBound(const std::optional<SYSTEMTIME>& picked, FILETIME& out) {
     return ::SystemTimeToFileTime(&time, &out);
 }
 
+// The limit of the settings: 0 unless stopping at a limit is on.
+DWORD ResultLimitSetting() {
+    if (!ReadSettingFlag(kStopSearchOnLimitSetting)) {
+        return 0;
+    }
+    const DWORD limit = ReadSetting(kStopLimitSetting);
+    return limit > 0 ? ClampSetting(kStopLimitSetting, limit) : 0;
+}
+
 } // namespace
+
+bool SetRequestPattern(SearchRequest& request, const std::wstring& text) {
+    request.patterns.clear();
+    if (!PrepareSearchText(text, request.mode, request.patterns, request.integerValue)) {
+        return false;
+    }
+    request.matcher = std::make_shared<SearchMatcher>();
+    return request.matcher->Configure(request.mode,
+                                      request.patterns.empty() ? std::wstring() : request.patterns.front(),
+                                      request.integerValue, request.options);
+}
 
 KeyLocation HistoryExclusion() {
     KeyLocation entry;
@@ -69,11 +89,15 @@ RequestOutcome BuildSearchRequest(const SearchFormValues& values) {
     request.options = OptionsForMode(values.mode, lookAt);
     request.typeMask = TypeMaskForMode(values.mode, values.typeMask ? values.typeMask : 0xFFFFFFFF);
 
+    const bool unicodeBinary =
+        values.unicodeBinary ? *values.unicodeBinary : ReadSettingFlag(kUnicodeBinarySearchSetting);
+    if (unicodeBinary) {
+        request.options |= SO_UNICODE_BINARY;
+    } else {
+        request.options &= ~SO_UNICODE_BINARY;
+    }
     // The pattern must prepare and, in the expression modes, compile with the request's case rule.
-    SearchMatcher matcher;
-    if (!PrepareSearchText(values.searchText, values.mode, request.patterns, request.integerValue) ||
-        !matcher.Configure(values.mode, request.patterns.empty() ? std::wstring() : request.patterns.front(),
-                           request.integerValue, request.options)) {
+    if (!SetRequestPattern(request, values.searchText)) {
         return Refuse(RequestField::SearchText, L"Empty or invalid search string");
     }
 
@@ -84,7 +108,7 @@ RequestOutcome BuildSearchRequest(const SearchFormValues& values) {
         values.lengthFilterOn ? MakeLengthRange(values.lengthFrom, values.lengthTo) : LengthRange{0, 0};
     request.minLength = range.minLength;
     request.maxLength = range.maxLength;
-    request.resultLimit = values.resultLimit;
+    request.resultLimit = values.resultLimit ? *values.resultLimit : ResultLimitSetting();
     RequestOutcome outcome;
     outcome.request = std::move(request);
     return outcome;

@@ -1,15 +1,17 @@
 // The search request as one value, built from the values of a search form (the search view's controls, or
-// the console program's options) by one pure function: either a complete request or a refusal with the
-// message the user is shown. The engine is written with the request only after it was accepted, so a
-// refused form leaves the engine, and the results it describes, as they were.
+// the console program's options) by one function: either a complete request or a refusal with the message
+// the user is shown. The worker receives an accepted request whole when it starts and reads nothing else, so
+// a refused form leaves the engine, and the results it describes, as they were.
 #pragma once
 
 #include "engine/key_paths.h"
+#include "engine/registry_api.h"
 #include "engine/search_types.h"
 
 #include <windows.h>
 
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -31,8 +33,12 @@ struct SearchFormValues {
     LONG lengthFrom = 0;
     LONG lengthTo = 0; // 0 = no upper bound
     bool keyTreeOn = false;
-    std::optional<DWORD> resultLimit; // a limit of the caller's own (0 = none); else the settings decide
+    std::optional<DWORD> resultLimit;  // a limit of the caller's own (0 = none); else the settings decide
+    std::optional<bool> unicodeBinary; // look for the UTF-16 form in binary data; else the settings decide
 };
+
+class SearchMatcher;
+class LogFile;
 
 // A request that passed every check: everything the engine needs for one search.
 struct SearchRequest {
@@ -52,8 +58,27 @@ struct SearchRequest {
     BOOL lengthFilterOn = FALSE;
     DWORD minLength = 0;
     DWORD maxLength = 0;
-    std::optional<DWORD> resultLimit;
+    DWORD resultLimit = 0; // 0 = none
+
+    // The pattern compiled for mode and options; compiled when the request is built, used by the worker that
+    // runs this request (one worker at a time: the matcher keeps state between matches).
+    std::shared_ptr<SearchMatcher> matcher;
+
+    // Where the worker reports: the window that receives WM_SEARCH_NOTIFY and the queued results (none for a
+    // search whose results are read when it has ended).
+    HWND notifyWindow = nullptr;
+    // The registry source the search reads, behind the registry function table, and what it is when it is
+    // not the live registry (a hive file's path, say), for the store's origin.
+    const RegistryApi* registry = &kAdvapiRegistry;
+    std::wstring sourceDescription;
+    // Where the worker writes its problems: its own search log unless an open log is given (searches running
+    // side by side share one file; the log has its own lock).
+    LogFile* sharedLog = nullptr;
 };
+
+// Prepares text as the pattern of request.mode and compiles the matcher with request.options. False when the
+// text gives no usable pattern: empty (outside the all-items mode) or an invalid regular expression.
+bool SetRequestPattern(SearchRequest& request, const std::wstring& text);
 
 // The form value a refusal is about, in the order the checks run.
 enum class RequestField { Computer, RemoteHive, LookIn, SearchText };
@@ -71,7 +96,8 @@ struct RequestOutcome {
 };
 
 // Checks the values in the order the form always did (remote computer name, remote hives, look-in text,
-// search text) and builds the request. Pure: touches neither the engine nor any window.
+// search text) and builds the request. Touches neither the engine nor any window; the settings the values
+// leave open (result limit, UTF-16 in binary data) are read from the settings store here, once per search.
 RequestOutcome BuildSearchRequest(const SearchFormValues& values);
 
 // The key that holds the search-text history; every search leaves it out, so it never reports its own

@@ -112,14 +112,15 @@ int RunFind(const std::vector<std::wstring>& args, FindConsole& console, const R
     std::vector<ListedRow> rows;
     for (ComputerSearch& computer : search.Computers()) {
         CKeldraThread& engine = *computer.engine;
-        failures += engine.problems;
-        if (engine.connectError != ERROR_SUCCESS) {
+        failures += engine.Problems();
+        if (engine.ConnectError() != ERROR_SUCCESS) {
             computersFailed = true;
-            console.Err(computer.name + L": " + SystemErrorText(engine.connectError) + L"\n");
+            console.Err(computer.name + L": " + SystemErrorText(engine.ConnectError()) + L"\n");
         }
-        for (const SearchResult& record : engine.results) {
+        // The worker has ended: the records stay where they are while the rows point at them.
+        engine.Results().ReadFrom(0, [&](size_t, const SearchResult& record) {
             rows.push_back({true, &record, remote ? &computer.name : nullptr});
-        }
+        });
     }
     if (search.Stopped()) {
         console.Err(L"quillon-find: stopped; the results found so far follow\n");

@@ -14,10 +14,8 @@ FleetSearch::FleetSearch(std::vector<ComputerSearch> computers, unsigned paralle
       stopEvent_(CreateEventW(nullptr, TRUE, FALSE, nullptr)) {
     for (ComputerSearch& computer : computers_) {
         computer.engine = std::make_unique<CKeldraThread>();
-        CKeldraThread& engine = *computer.engine;
-        engine.ApplyRequest(computer.request);
-        engine.registry = &registry;
-        engine.sharedLog = &log;
+        computer.request.registry = &registry;
+        computer.request.sharedLog = &log;
     }
 }
 
@@ -25,7 +23,7 @@ void FleetSearch::StartNext(std::vector<size_t>& running) {
     std::lock_guard<std::mutex> hold(lock_);
     while (!stopped_ && next_ < computers_.size() && running.size() < parallel_) {
         const size_t index = next_++;
-        if (computers_[index].engine->Start()) {
+        if (computers_[index].engine->Start(computers_[index].request)) {
             running.push_back(index);
         } else {
             ++done_; // a worker that cannot start searches nothing
@@ -102,8 +100,9 @@ FleetProgress FleetSearch::Progress() {
         progress.computersDone = done_;
     }
     for (ComputerSearch& computer : computers_) {
-        progress.keysSearched += static_cast<unsigned long>(computer.engine->KeysSearchedNow());
-        progress.results += computer.engine->ResultCount();
+        const ResultsStore& store = computer.engine->Results();
+        progress.keysSearched += static_cast<unsigned long>(store.KeysSearched());
+        progress.results += store.Count();
     }
     return progress;
 }

@@ -210,7 +210,6 @@ void CKeldraWTLView::PostCommand(int id, WORD code) {
 
 void CKeldraWTLView::OnInitDialog() {
     DlgResize_Init(kResizeTable);
-    m_search.notifyWindow = m_hWnd;
     m_tree.SubclassWindow(GetDlgItem(IDC_OPTIONS_TREE));
 
     m_progress = GetDlgItem(IDC_PROGRESS);
@@ -221,6 +220,7 @@ void CKeldraWTLView::OnInitDialog() {
     // Rows are drawn from the results store; the list keeps no copy of their text.
     m_list.SetMarkupSource([this](DWORD_PTR index, std::wstring& markup) { RowMarkup(index, markup); });
     m_actions.Attach(m_hWnd, [this](const std::wstring& text) { SetPaneText(0, text); });
+    m_actions.ReadKeyTreeSetting();
 
     const std::pair<CMruComboCtrl*, std::pair<int, const wchar_t*>> histories[] = {
         {&m_lookIn, {IDC_LOOKIN, kLookInHistorySubKey}},
@@ -277,7 +277,7 @@ void CKeldraWTLView::FillModeList(DWORD savedMode) {
 
 void CKeldraWTLView::OnTimer(UINT_PTR id) {
     if (id == kTotalsTimer) {
-        WriteTotals(m_search.ResultCount());
+        WriteTotals(m_search.Results().Count());
     } else if (id == kStartupTimer) {
         OnStartupTimer();
     }
@@ -327,6 +327,7 @@ void CKeldraWTLView::EnableByCheck(int checkId, std::initializer_list<int> contr
 }
 
 void CKeldraWTLView::SetSearchButton(bool searching) {
+    m_searchActive = searching;
     CWindow button(m_searchButton);
     button.SetWindowText(searching ? L"Stop" : L"Search");
     // The button shows an image list the view owns. BM_SETIMAGE made the version-6 button build bitmaps of

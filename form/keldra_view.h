@@ -75,11 +75,13 @@ public:
     // True while the end of a search empties the delivery queue and lists the remaining results (window
     // messages are handled in between).
     bool IsListing() const { return m_listing; }
-    // The engine: request, results store (results, resultsLock, CopyResult), counters, keyTree, lookIn.
+    // The search worker: its request, and its results store with the counters, the key map and where the
+    // results came from.
     CKeldraThread& Search() { return m_search; }
+    const ResultsStore& Results() const { return m_search.Results(); }
 
-    // Starts a search with the request as it stands, after ending any earlier worker.
-    bool StartSearch();
+    // Starts a search on the request, reported to this view, after ending any earlier worker.
+    bool StartSearch(SearchRequest request);
     // Ends the worker (blocking until it has), remembers that the user stopped it and disables the button
     // until the final listing is done.
     void StopSearch();
@@ -174,7 +176,7 @@ private:
     void OnSearchFinished();
     void ListRemainingResults();
     bool PumpMessages();
-    void ListResultAt(const SearchResult& record, size_t index);
+    void ListResultAt(size_t index);
     // The list's markup source: the line of the result at index (nothing past the store's end).
     void RowMarkup(DWORD_PTR index, std::wstring& markup);
     void WriteTotals(size_t resultCount);
@@ -204,7 +206,7 @@ private:
     OptionsTree::CPropertyTreeCtrl m_tree;
     CSearchOptions m_options{m_tree};
     CHTMLListCtrl m_list;
-    ResultActions m_actions{m_list, m_search};
+    ResultActions m_actions{m_list, m_search.Results()};
     ImageListHandle m_typeImages;
     CMruComboCtrl m_searchText;
     CMruComboCtrl m_lookIn;
@@ -225,5 +227,6 @@ private:
     DWORD m_lastTotalsTick = 0;
     bool m_totalsWritten = false;
     bool m_listing = false;
+    bool m_searchActive = false; // from SN_STARTED until the results are listed: the button reads "Stop"
     std::wstring m_keyFilter;
 };

@@ -23,12 +23,12 @@ void CKeldraWTLView::FillKeyBrowser() {
     KeyTreeData data;
     // The worker has ended: its key map and look-in list no longer change. The browser takes the map over
     // rather than a copy; a whole registry's map holds hundreds of thousands of paths.
-    data.keys = std::move(m_search.keyTree);
-    m_search.keyTree.clear();
-    for (const KeyLocation& location : m_search.lookIn) {
+    data.keys = m_search.Results().TakeKeyTree();
+    const ResultsOrigin origin = m_search.Results().Origin();
+    for (const KeyLocation& location : origin.lookIn) {
         data.branches.push_back(LookInBranchPath(location));
     }
-    data.remoteComputer = m_search.remoteComputer;
+    data.remoteComputer = origin.computer;
     CKeyBrowser& browser = KeyBrowser();
     browser.SetFilterHandler([this](const std::wstring& path) { OnKeyBrowserFilter(path); });
     browser.Fill(std::move(data));

@@ -19,11 +19,17 @@ void CKeldraWTLView::RebuildList(const std::wstring& filter) {
 
     const ParsedKeyFilter parsed = ParseKeyFilter(filter);
     // The worker may still be appending: take each record under the lock and list only what exists now.
-    const size_t count = m_search.ResultCount();
-    SearchResult record;
+    const size_t count = m_search.Results().Count();
+    const ResultsStore& store = m_search.Results();
     for (size_t index = 0; index < count; ++index) {
-        if (m_search.CopyResult(index, record) && KeyFilterAdmits(parsed, record)) {
-            ListResultAt(record, index);
+        std::optional<ResultLine> line;
+        store.Read(index, [&](const SearchResult& record) {
+            if (KeyFilterAdmits(parsed, record)) {
+                line = ListResult(record, index);
+            }
+        });
+        if (line) {
+            m_list.AddItem(line->text, line->icon, line->index);
         }
     }
     m_nextToList = count;

@@ -78,10 +78,10 @@ void CKeldraWTLView::RunResultCommand(WORD id) {
         m_actions.OpenInRegEdit(KeyBrowserSelectedPath());
         break;
     case ID_FILE_SAVE:
-        SaveResultList(m_hWnd, m_list, m_search);
+        SaveResultList(m_hWnd, m_list, m_search.Results());
         break;
     case ID_FILE_EXPORT:
-        ExportCheckedResults(m_hWnd, m_list, m_search);
+        ExportCheckedResults(m_hWnd, m_list, m_search.Results());
         break;
     case ID_OPEN_FILE_LOCATION:
         m_actions.OpenFileLocation();
@@ -180,6 +180,8 @@ void CKeldraWTLView::OnResultContextMenu(LPARAM screenPoint) {
         at = {list.left, list.top};
     }
     m_actions.PrepareFileLocation();
+    // A menu opens once per click: the key browser setting is read as it stands now.
+    m_actions.ReadKeyTreeSetting();
     MenuHandle menu(::LoadMenuW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDR_RESULTS_MENU)));
     HMENU popup = menu.Get() ? ::GetSubMenu(menu.Get(), 0) : nullptr;
     if (!popup) {

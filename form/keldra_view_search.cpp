@@ -18,7 +18,6 @@ constexpr UINT kTotalsPeriodMs = 1000;
 // The end of a search works in slices of this length and handles the window messages in between, so the
 // window keeps answering however many results are still queued or to be listed.
 constexpr DWORD kSliceMs = 25;
-constexpr int kButtonTextChars = 99;
 constexpr int kSearchTextChars = 259;
 
 // The picked date with the picked time of day; none when a picker cannot give its value.
@@ -41,19 +40,19 @@ std::optional<SYSTEMTIME> PickedTime(HWND datePicker, HWND timePicker) {
 // ---- start and stop
 
 void CKeldraWTLView::OnSearchButton() {
-    const std::wstring caption = CWindow(m_searchButton).GetWindowText(kButtonTextChars);
-    if (_wcsicmp(caption.c_str(), L"Stop") == 0) {
+    // The button reads "Stop" from the search's start until its results are listed.
+    if (m_searchActive) {
         StopSearch();
     } else {
         SearchFromForm();
     }
 }
 
-bool CKeldraWTLView::StartSearch() {
+bool CKeldraWTLView::StartSearch(SearchRequest request) {
     m_search.Stop();
     ::InterlockedExchange(&m_stopRequested, 0);
-    m_search.notifyWindow = m_hWnd;
-    return m_search.Start();
+    request.notifyWindow = m_hWnd;
+    return m_search.Start(std::move(request));
 }
 
 void CKeldraWTLView::StopSearch() {
@@ -65,7 +64,6 @@ void CKeldraWTLView::StopSearch() {
 bool CKeldraWTLView::SearchFromForm() {
     ::InterlockedExchange(&m_stopRequested, 0);
     m_search.Stop();
-    m_search.notifyWindow = m_hWnd;
 
     const SearchFormValues values = GatherFormValues();
     const RequestOutcome outcome = BuildSearchRequest(values);
@@ -94,19 +92,8 @@ bool CKeldraWTLView::SearchFromForm() {
         return false;
     }
     m_searchText.AddToHistory();
-
-    // The list still shows the last search's results, and the frame and the result actions tell by lookIn and
-    // remoteComputer where they came from (a remote row must never be deleted from this computer's registry):
-    // a worker that cannot start puts them back.
-    const std::vector<KeyLocation> shownLookIn = m_search.lookIn;
-    const std::wstring shownComputer = m_search.remoteComputer;
-    m_search.ApplyRequest(*outcome.request);
-    if (m_search.Start()) {
-        return true;
-    }
-    m_search.lookIn = shownLookIn;
-    m_search.remoteComputer = shownComputer;
-    return false;
+    // The store keeps telling where the listed results came from until the new worker begins.
+    return StartSearch(std::move(*outcome.request));
 }
 
 SearchFormValues CKeldraWTLView::GatherFormValues() {
@@ -158,6 +145,7 @@ void CKeldraWTLView::OnSearchNotify(WPARAM kind, LPARAM lParam) {
 
 void CKeldraWTLView::OnSearchStarted() {
     SetSearchButton(true);
+    m_actions.ReadKeyTreeSetting();
     m_list.DeleteAllItems();
     m_nextToList = 0;
     EmptyKeyBrowser();
@@ -182,24 +170,10 @@ void CKeldraWTLView::OnSearchResult(size_t index) {
     if (m_listing) {
         return; // the final listing has taken over; it lists everything in order
     }
-    std::vector<std::pair<size_t, SearchResult>> records;
-    size_t count = 0;
-    const bool list = index >= m_nextToList && IsSearchRunning();
-    {
-        CriticalSectionLock hold(m_search.resultsLock);
-        count = m_search.results.size();
-        if (index >= count) {
-            return;
-        }
-        if (list) {
-            for (size_t i = m_nextToList; i <= index; ++i) {
-                records.emplace_back(i, m_search.results[i]);
-            }
-        }
-    }
-    if (!records.empty()) {
-        for (const auto& [at, record] : records) {
-            ListResultAt(record, at);
+    const ResultsStore& store = m_search.Results();
+    if (index >= m_nextToList && IsSearchRunning()) {
+        for (size_t i = m_nextToList; i <= index; ++i) {
+            ListResultAt(i);
         }
         m_list.InvalidateRect(nullptr, FALSE);
     }
@@ -208,27 +182,25 @@ void CKeldraWTLView::OnSearchResult(size_t index) {
     if (!m_totalsWritten || now - m_lastTotalsTick >= kTotalsPeriodMs) {
         m_totalsWritten = true;
         m_lastTotalsTick = now;
-        WriteTotals(count);
+        WriteTotals(store.Count());
     }
 }
 
-void CKeldraWTLView::ListResultAt(const SearchResult& record, size_t index) {
-    if (std::optional<ResultLine> line = ListResult(record, index)) {
+void CKeldraWTLView::ListResultAt(size_t index) {
+    std::optional<ResultLine> line;
+    m_search.Results().Read(index, [&](const SearchResult& record) { line = ListResult(record, index); });
+    if (line) {
         m_list.AddItem(line->text, line->icon, line->index);
     }
     m_nextToList = index + 1;
 }
 
 void CKeldraWTLView::RowMarkup(DWORD_PTR index, std::wstring& markup) {
-    // The worker may be appending: the store is read under its lock.
-    CriticalSectionLock hold(m_search.resultsLock);
-    if (index < m_search.results.size()) {
-        ListLineMarkup(m_search.results[index], markup);
-    }
+    m_search.Results().Read(index, [&](const SearchResult& record) { ListLineMarkup(record, markup); });
 }
 
 void CKeldraWTLView::WriteTotals(size_t resultCount) {
-    SetPaneText(kPaneTotals, TotalsText(static_cast<DWORD>(m_search.KeysSearchedNow()), resultCount));
+    SetPaneText(kPaneTotals, TotalsText(static_cast<DWORD>(m_search.Results().KeysSearched()), resultCount));
 }
 
 void CKeldraWTLView::OnSearchFinished() {
@@ -267,22 +239,22 @@ void CKeldraWTLView::OnSearchFinished() {
     if (m_frame) {
         ::SendMessageW(m_frame, WM_SCANSTATUS, SCAN_ENDED, 0);
     }
-    const size_t count = m_search.ResultCount();
-    WriteTotals(count);
-    SetPaneText(kPaneMatches,
-                MatchSummary(m_search.options, m_search.keyMatches, m_search.valueNameMatches, m_search.dataMatches));
+    const ResultsStore& store = m_search.Results();
+    WriteTotals(store.Count());
+    const MatchCounts matches = store.Matches();
+    SetPaneText(kPaneMatches, MatchSummary(m_search.Request().options, matches.keys, matches.valueNames, matches.data));
     // A computer that could not be reached at all is told at once; other problems are counted in the
     // frame's end-of-search text and wait in the search log.
-    if (m_search.connectError != ERROR_SUCCESS) {
+    if (m_search.ConnectError() != ERROR_SUCCESS) {
         const std::wstring text =
-            ConnectFailureText(m_search.remoteComputer, static_cast<DWORD>(m_search.connectError));
+            ConnectFailureText(store.Origin().computer, static_cast<DWORD>(m_search.ConnectError()));
         ShowMessage(text.c_str());
     }
 }
 
 void CKeldraWTLView::ListRemainingResults() {
-    // The worker has ended: the results no longer change and are read without the lock.
-    const size_t count = m_search.ResultCount();
+    // The worker has ended: the count no longer changes.
+    const size_t count = m_search.Results().Count();
     const size_t shown = std::min(m_nextToList, count);
     ListingProgress progress(count - shown);
     DWORD sliceStart = ::GetTickCount();
@@ -305,7 +277,7 @@ void CKeldraWTLView::ListRemainingResults() {
                 continue;
             }
         }
-        ListResultAt(m_search.results[i], i);
+        ListResultAt(i);
     }
     m_listing = false;
     if (m_hWnd && ::IsWindow(m_hWnd)) {

@@ -22,21 +22,21 @@ HWND DialogOwner(HWND fallback) {
 
 } // namespace
 
-std::vector<ListedRow> ListedRows(const CHTMLListCtrl& list, CKeldraThread& store, std::vector<SearchResult>& records) {
+std::vector<ListedRow> ListedRows(const CHTMLListCtrl& list, const ResultsStore& store,
+                                  std::vector<SearchResult>& records) {
     const int count = list.GetItemCount();
     std::vector<ListedRow> rows(static_cast<size_t>(count));
     std::vector<size_t> slots(static_cast<size_t>(count), SIZE_MAX);
     records.clear();
     records.reserve(static_cast<size_t>(count));
-    {
-        CriticalSectionLock lock(store.resultsLock);
-        for (int position = 0; position < count; ++position) {
-            rows[position].checked = list.GetCheck(position) != FALSE;
-            const DWORD_PTR data = list.GetItemData(position);
-            if (data != HTML_LIST_NO_DATA && data < store.results.size()) {
+    for (int position = 0; position < count; ++position) {
+        rows[position].checked = list.GetCheck(position) != FALSE;
+        const DWORD_PTR data = list.GetItemData(position);
+        if (data != HTML_LIST_NO_DATA) {
+            store.Read(static_cast<size_t>(data), [&](const SearchResult& record) {
                 slots[position] = records.size();
-                records.push_back(store.results[data]);
-            }
+                records.push_back(record);
+            });
         }
     }
     for (int position = 0; position < count; ++position) {
@@ -47,7 +47,7 @@ std::vector<ListedRow> ListedRows(const CHTMLListCtrl& list, CKeldraThread& stor
     return rows;
 }
 
-void SaveResultList(HWND owner, const CHTMLListCtrl& list, CKeldraThread& store) {
+void SaveResultList(HWND owner, const CHTMLListCtrl& list, const ResultsStore& store) {
     if (list.GetItemCount() == 0) {
         Tell(owner, L"No items to save");
         return;
@@ -61,12 +61,12 @@ void SaveResultList(HWND owner, const CHTMLListCtrl& list, CKeldraThread& store)
     SaveListToFile(ListedRows(list, store, records), dialog.FileName());
 }
 
-void ExportCheckedResults(HWND owner, const CHTMLListCtrl& list, CKeldraThread& store) {
+void ExportCheckedResults(HWND owner, const CHTMLListCtrl& list, const ResultsStore& store) {
     if (list.GetItemCount() == 0) {
         Tell(owner, L"No items to export");
         return;
     }
-    if (!store.remoteComputer.empty()) {
+    if (store.IsRemote()) {
         return;
     }
     std::vector<SearchResult> records;

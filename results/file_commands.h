@@ -2,7 +2,7 @@
 // the save dialog, and the list-save or export routine with the chosen file. Main thread only.
 #pragma once
 
-#include "engine/keldra_thread.h"
+#include "engine/results_store.h"
 #include "results/html_list_ctrl.h"
 #include "output/listed_row.h"
 
@@ -13,12 +13,13 @@
 
 // The rows of the list in display order, with copies of their records (taken under the store's lock, so a
 // search may still be adding results). The rows point into `records`.
-std::vector<ListedRow> ListedRows(const CHTMLListCtrl& list, CKeldraThread& store, std::vector<SearchResult>& records);
+std::vector<ListedRow> ListedRows(const CHTMLListCtrl& list, const ResultsStore& store,
+                                  std::vector<SearchResult>& records);
 
 // Save: "No items to save" for an empty list; otherwise asks for a file and writes every row to it.
-void SaveResultList(HWND owner, const CHTMLListCtrl& list, CKeldraThread& store);
+void SaveResultList(HWND owner, const CHTMLListCtrl& list, const ResultsStore& store);
 
 // Export as .REG: "No items to export" for an empty list, "Please check mark items to export" without
 // checked rows; otherwise asks for a file and exports the checked results from the live registry. Results
 // of another computer are never exported, since the registry here holds other keys of the same names.
-void ExportCheckedResults(HWND owner, const CHTMLListCtrl& list, CKeldraThread& store);
+void ExportCheckedResults(HWND owner, const CHTMLListCtrl& list, const ResultsStore& store);

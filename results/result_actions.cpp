@@ -84,12 +84,12 @@ int ResultActions::SelectedResult() const {
         return -1;
     }
     const DWORD_PTR data = m_list.GetItemData(selected);
-    return data == HTML_LIST_NO_DATA || data >= m_store.ResultCount() ? -1 : static_cast<int>(data);
+    return data == HTML_LIST_NO_DATA || data >= m_store.Count() ? -1 : static_cast<int>(data);
 }
 
 bool ResultActions::CopySelectedResult(SearchResult& out) const {
     const int index = SelectedResult();
-    return index >= 0 && m_store.CopyResult(static_cast<size_t>(index), out);
+    return index >= 0 && m_store.Copy(static_cast<size_t>(index), out);
 }
 
 CommandStateInputs ResultActions::StateInputs(const std::wstring& keyFilter) const {
@@ -98,16 +98,23 @@ CommandStateInputs ResultActions::StateInputs(const std::wstring& keyFilter) con
     in.remote = IsRemote();
     const int row = m_list.GetSelectedIndex();
     in.rowSelected = row >= 0 && row < m_list.GetItemCount();
-    SearchResult record;
-    if (CopySelectedResult(record)) {
-        in.selected = SelectedResult();
-        in.selectedIsKey = record.IsKey();
-        in.selectedHasKeyPath = !record.KeyPath().empty();
-        in.selectedKeyIsFilter = _wcsicmp(FullKeyName(record).c_str(), keyFilter.c_str()) == 0;
-        in.fileLocationFound = HasFileLocation() && m_fileResult == in.selected;
+    // Run on every idle pass: the selected record is looked at in place, not copied.
+    const int selected = SelectedResult();
+    if (selected >= 0) {
+        m_store.Read(static_cast<size_t>(selected), [&](const SearchResult& record) {
+            in.selected = selected;
+            in.selectedIsKey = record.IsKey();
+            in.selectedHasKeyPath = !record.KeyPath().empty();
+            in.selectedKeyIsFilter = _wcsicmp(FullKeyName(record).c_str(), keyFilter.c_str()) == 0;
+            in.fileLocationFound = HasFileLocation() && m_fileResult == in.selected;
+        });
     }
-    in.keyTreeOn = ReadSettingDword(kSettingsSubKey, kKeyTree, 1) != 0;
+    in.keyTreeOn = m_keyTreeOn;
     return in;
+}
+
+void ResultActions::ReadKeyTreeSetting() {
+    m_keyTreeOn = ReadSettingDword(kSettingsSubKey, kKeyTree, 1) != 0;
 }
 
 // ---- rows and records
@@ -118,14 +125,11 @@ bool ResultActions::Record(int position, size_t& index, SearchResult& out) const
         return false;
     }
     index = static_cast<size_t>(data);
-    return m_store.CopyResult(index, out);
+    return m_store.Copy(index, out);
 }
 
 void ResultActions::MarkRemoved(size_t index) {
-    CriticalSectionLock lock(m_store.resultsLock);
-    if (index < m_store.results.size()) {
-        m_store.results[index].removed = true;
-    }
+    m_store.MarkRemoved(index);
 }
 
 void ResultActions::RemoveRow(int position, size_t index) {
@@ -277,7 +281,7 @@ void ResultActions::DeleteChecked() {
         const int count = m_list.GetItemCount();
         for (int position = 0; position < count; ++position) {
             const DWORD_PTR data = m_list.GetItemData(position);
-            run.total += m_list.GetCheck(position) && data != HTML_LIST_NO_DATA && data < m_store.ResultCount();
+            run.total += m_list.GetCheck(position) && data != HTML_LIST_NO_DATA && data < m_store.Count();
         }
     }
     if (run.total == 0) {

@@ -3,10 +3,10 @@
 // editor and the folder of a file path found in a result. It works on the results list and the results
 // store; the search view only routes commands, keys and menus here.
 //
-// Threads: main thread only. The store is read through its lock, since a search may still be adding to it.
+// Threads: main thread only. A search may still be adding to the store, which takes its own lock.
 #pragma once
 
-#include "engine/keldra_thread.h"
+#include "engine/results_store.h"
 #include "results/html_list_ctrl.h"
 #include "results/progress_dlg.h"
 #include "results/result_command_rules.h"
@@ -21,7 +21,7 @@ bool ShellOpenFolder(HWND owner, const std::wstring& folder);
 
 class ResultActions {
 public:
-    ResultActions(CHTMLListCtrl& list, CKeldraThread& store) : m_list(list), m_store(store) {}
+    ResultActions(CHTMLListCtrl& list, ResultsStore& store) : m_list(list), m_store(store) {}
     ResultActions(const ResultActions&) = delete;
     ResultActions& operator=(const ResultActions&) = delete;
 
@@ -35,9 +35,12 @@ public:
     // selection is not below the row count.
     int SelectedResult() const;
     bool CopySelectedResult(SearchResult& out) const;
-    bool IsRemote() const { return !m_store.remoteComputer.empty(); }
-    // The inputs of the command rules; keyFilter is the key browser's current filter.
+    bool IsRemote() const { return m_store.IsRemote(); }
+    // The inputs of the command rules; keyFilter is the key browser's current filter. Asked on every idle
+    // pass, so it reads no setting: the KeyTree setting is taken by ReadKeyTreeSetting.
     CommandStateInputs StateInputs(const std::wstring& keyFilter) const;
+    // Takes the KeyTree setting: at the start of each search and whenever the Preferences change it.
+    void ReadKeyTreeSetting();
     // True while a delete, verify or refresh runs; other result commands wait for it to end.
     bool IsBusy() const { return m_busy; }
 
@@ -88,11 +91,12 @@ private:
     void FinishCheckedDelete(CheckedDelete& run);
 
     CHTMLListCtrl& m_list;
-    CKeldraThread& m_store;
+    ResultsStore& m_store;
     HWND m_owner = nullptr;
     std::function<void(const std::wstring&)> m_mainText;
     ProgressDlgSlot m_progress;
     bool m_busy = false;
+    bool m_keyTreeOn = true;
     std::wstring m_fileFolder;
     int m_fileResult = -1; // the result the remembered folder belongs to
 };

@@ -160,6 +160,8 @@ void CMainFrame::OnPreferences() {
     if (dialog.FontChanged()) {
         ReloadListFont();
     }
+    // The result commands' states follow the key browser choice at once.
+    m_view.Actions().ReadKeyTreeSetting();
     if (RibbonAvailable()) {
         ShowRibbon(dialog.RibbonChoice());
         UISetCheck(ID_VIEW_RIBBON, m_ribbon.IsShown());
@@ -205,7 +207,7 @@ void CMainFrame::OnScanStatus(WPARAM status) {
             text = finished;
         }
         // Items the search could not open or read are counted here; their lines wait in the search log.
-        if (const DWORD problems = m_view.Search().problems) {
+        if (const DWORD problems = m_view.Search().Problems()) {
             wchar_t counted[128] = {};
             swprintf(counted, sizeof counted / sizeof counted[0], LoadResourceString(IDS_SCAN_PROBLEMS).c_str(),
                      static_cast<unsigned long>(problems));

@@ -37,17 +37,12 @@ private:
     }
 };
 
-TEST(SearchThread, InitialRequestValues) {
+TEST(SearchThread, InitialState) {
     CKeldraThread engine;
-    EXPECT_EQ(engine.mode, static_cast<DWORD>(SM_FIND_STRING));
-    EXPECT_EQ(engine.options, 7u);
-    EXPECT_EQ(engine.typeMask, 0xFFFFFFFFu);
-    EXPECT_EQ(engine.notifyWindow, nullptr);
-    EXPECT_FALSE(engine.lengthFilterOn);
-    EXPECT_FALSE(engine.keyTreeOn);
     EXPECT_EQ(engine.GetHandle(), nullptr);
     EXPECT_EQ(engine.GetThreadId(), 0u);
     EXPECT_FALSE(engine.IsStopSet());
+    EXPECT_EQ(engine.Results().Count(), 0u);
 }
 
 TEST(SearchThread, StopWithoutWorkerReturnsAtOnce) {
@@ -60,14 +55,14 @@ TEST(SearchThread, StopWithoutWorkerReturnsAtOnce) {
 
 TEST(SearchThread, StartThenStopEndsWorkerAndNullsHandle) {
     CKeldraThread engine;
-    ASSERT_TRUE(engine.Start());
+    ASSERT_TRUE(engine.Start(SearchRequest()));
     EXPECT_NE(engine.GetHandle(), nullptr);
     engine.Stop();
     EXPECT_EQ(engine.GetHandle(), nullptr);
     EXPECT_EQ(engine.GetThreadId(), 0u) << "the worker clears its id when it ends";
     EXPECT_TRUE(engine.IsStopSet());
     // A new start clears the stop event again.
-    ASSERT_TRUE(engine.Start());
+    ASSERT_TRUE(engine.Start(SearchRequest()));
     EXPECT_FALSE(engine.IsStopSet());
     engine.Stop();
 }
@@ -76,9 +71,10 @@ TEST(SearchThread, StartedThenFinishedReachTheWindowInOrder) {
     testsupport::ResetProgramKey();
     NotifySink sink;
     CKeldraThread engine;
-    engine.notifyWindow = sink.hwnd;
-    ASSERT_TRUE(engine.SetLookIn(L"HKCU\\Software\\QuillonNoSuchKey", L""));
-    ASSERT_TRUE(engine.Start());
+    SearchRequest request;
+    request.notifyWindow = sink.hwnd;
+    ASSERT_TRUE(ParseKeyList(L"HKCU\\Software\\QuillonNoSuchKey", request.lookIn));
+    ASSERT_TRUE(engine.Start(request));
     ASSERT_TRUE(testsupport::PumpUntil([&] { return sink.codes.size() >= 2; }));
     engine.Stop();
     testsupport::PumpUntil([] { return false; }, 50);
@@ -87,62 +83,52 @@ TEST(SearchThread, StartedThenFinishedReachTheWindowInOrder) {
 
 TEST(SearchThread, GoneWindowIsNotPosted) {
     CKeldraThread engine;
+    SearchRequest request;
     {
         NotifySink sink;
-        engine.notifyWindow = sink.hwnd;
+        request.notifyWindow = sink.hwnd;
     }
-    ASSERT_TRUE(engine.Start());
+    ASSERT_TRUE(engine.Start(request));
     engine.Stop();
     SUCCEED();
 }
 
-TEST(SearchThread, RunResetsOutputAndReadsLimit) {
+// The settings a search follows are taken when its request is built: the limit (raised to 100 when set
+// lower, none when stopping at a limit is off) and the UTF-16 form in binary data.
+TEST(SearchThread, RequestTakesTheSettingsOfItsTime) {
     testsupport::ResetProgramKey();
-    CKeldraThread engine;
-    engine.results.resize(3);
-    engine.keyMatches = engine.valueNameMatches = engine.dataMatches = 9;
-    engine.keysSearched = 9;
-    engine.keyTree[L"HKEY_CURRENT_USER\\Old"] = 2;
-
-    ASSERT_TRUE(engine.Start());
-    engine.Stop();
-    EXPECT_TRUE(engine.results.empty());
-    EXPECT_EQ(engine.keyMatches + engine.valueNameMatches + engine.dataMatches, 0u);
-    EXPECT_EQ(engine.keysSearched, 0);
-    EXPECT_TRUE(engine.keyTree.empty());
-    EXPECT_EQ(engine.stopLimit, 10000u);
-    EXPECT_TRUE(engine.options & SO_UNICODE_BINARY);
-
-    // A configured limit below 100 is raised; StopSearchOnLimit 0 means no limit at all.
+    SearchFormValues values;
+    values.lookIn = L"HKCU";
+    values.searchText = L"x";
+    const auto built = [&] { return *BuildSearchRequest(values).request; };
+    EXPECT_EQ(built().resultLimit, 10000u);
+    EXPECT_TRUE(built().options & SO_UNICODE_BINARY);
     WriteSettingDword(kSettingsSubKey, kStopLimit, 50);
-    ASSERT_TRUE(engine.Start());
-    engine.Stop();
-    EXPECT_EQ(engine.stopLimit, 100u);
+    EXPECT_EQ(built().resultLimit, 100u);
     WriteSettingDword(kSettingsSubKey, kStopSearchOnLimit, 0);
-    ASSERT_TRUE(engine.Start());
-    engine.Stop();
-    EXPECT_EQ(engine.stopLimit, 0u);
-
     WriteSettingDword(kSettingsSubKey, kUnicodeBinarySearch, 0);
-    ASSERT_TRUE(engine.Start());
-    engine.Stop();
-    EXPECT_FALSE(engine.options & SO_UNICODE_BINARY);
+    const SearchRequest request = built();
+    EXPECT_EQ(request.resultLimit, 0u);
+    EXPECT_FALSE(request.options & SO_UNICODE_BINARY);
+    values.resultLimit = 7;
+    EXPECT_EQ(built().resultLimit, 7u) << "the caller's own limit wins";
     testsupport::ResetProgramKey();
 }
 
 TEST(SearchThread, ManyStartStopCyclesLeakNoHandles) {
     NotifySink sink;
     CKeldraThread engine;
-    engine.notifyWindow = sink.hwnd;
+    SearchRequest request;
+    request.notifyWindow = sink.hwnd;
     // Warm up once so that lazily created runtime objects are not counted as a leak.
-    engine.Start();
+    engine.Start(request);
     engine.Stop();
     testsupport::PumpUntil([] { return false; }, 20);
 
     DWORD before = 0, after = 0;
     ASSERT_TRUE(GetProcessHandleCount(GetCurrentProcess(), &before));
     for (int i = 0; i < 200; ++i) {
-        ASSERT_TRUE(engine.Start());
+        ASSERT_TRUE(engine.Start(request));
         engine.Stop();
     }
     testsupport::PumpUntil([] { return false; }, 20);

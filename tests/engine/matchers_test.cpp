@@ -1,5 +1,5 @@
 #include "engine/boost_regex.h"
-#include "engine/keldra_thread.h"
+#include "engine/search_request.h"
 #include "engine/matchers.h"
 
 #include <gtest/gtest.h>
@@ -159,21 +159,23 @@ TEST(MatchText, EachModeFindsWhereItShould) {
 }
 
 TEST(SetSearchString, InvalidExpressionsAreRefusedWithoutThrowing) {
-    CKeldraThread engine;
-    EXPECT_FALSE(engine.SetSearchString(L"a[", SM_WILDCARD));
-    EXPECT_FALSE(engine.SetSearchString(L"(", SM_REGEX));
-    EXPECT_FALSE(engine.SetSearchString(L"(a)\\2", SM_REGEX));
-    EXPECT_FALSE(engine.SetSearchString(L"   ", SM_FIND_STRING));
+    SearchRequest request;
+    const auto set = [&](const wchar_t* text, DWORD mode) {
+        request.mode = mode;
+        return SetRequestPattern(request, text);
+    };
+    EXPECT_FALSE(set(L"a[", SM_WILDCARD));
+    EXPECT_FALSE(set(L"(", SM_REGEX));
+    EXPECT_FALSE(set(L"(a)\\2", SM_REGEX));
+    EXPECT_FALSE(set(L"   ", SM_FIND_STRING));
     // An unfinished repeat is read as plain characters, as browsers' ECMAScript reads it.
-    EXPECT_TRUE(engine.SetSearchString(L"a{2", SM_REGEX));
-    EXPECT_TRUE(engine.SetSearchString(L"a[bc]", SM_WILDCARD));
-    EXPECT_EQ(engine.patterns, (std::vector<std::wstring>{L"a[bc]"}));
-    EXPECT_EQ(engine.mode, static_cast<DWORD>(SM_WILDCARD));
-    EXPECT_TRUE(engine.SetSearchString(L"0x10", SM_INTEGER));
-    EXPECT_TRUE(engine.patterns.empty());
-    EXPECT_EQ(engine.integerValue, 16u);
-    EXPECT_TRUE(engine.SetSearchString(L"", SM_ALL_ITEMS));
-    EXPECT_EQ(engine.mode, static_cast<DWORD>(SM_ALL_ITEMS));
+    EXPECT_TRUE(set(L"a{2", SM_REGEX));
+    EXPECT_TRUE(set(L"a[bc]", SM_WILDCARD));
+    EXPECT_EQ(request.patterns, (std::vector<std::wstring>{L"a[bc]"}));
+    EXPECT_TRUE(set(L"0x10", SM_INTEGER));
+    EXPECT_TRUE(request.patterns.empty());
+    EXPECT_EQ(request.integerValue, 16u);
+    EXPECT_TRUE(set(L"", SM_ALL_ITEMS));
 }
 
 TEST(SearchMatcher, CaseRuleChangedAfterConfigureIsRecompiled) {

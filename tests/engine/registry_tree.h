@@ -88,20 +88,35 @@ inline std::string Narrow(const std::wstring& text) {
     return std::string(text.begin(), text.end());
 }
 
-// An engine set up for a search of lookIn with the search text and mode (and options before the text, as
-// the form sets them).
-inline void Prepare(CKeldraThread& engine, const std::wstring& lookIn, const std::wstring& text, DWORD mode,
+// A request for a search of lookIn with the search text and mode (and options before the text, as the form
+// sets them). Members set before it stay.
+inline void Prepare(SearchRequest& request, const std::wstring& lookIn, const std::wstring& text, DWORD mode,
                     DWORD options = SO_KEYS | SO_VALUES | SO_DATA) {
-    engine.options = options;
-    engine.SetLookIn(lookIn, L"");
-    engine.excludeKeys.clear();
-    ASSERT_TRUE(engine.SetSearchString(text, mode));
+    request.options = options;
+    request.mode = mode;
+    ParseKeyList(lookIn, request.lookIn);
+    request.excludeKeys.clear();
+    ASSERT_TRUE(SetRequestPattern(request, text));
+}
+
+// Runs the request on the engine's worker to its end.
+inline void RunSearch(CKeldraThread& engine, const SearchRequest& request) {
+    ASSERT_TRUE(engine.Start(request));
+    WaitForSingleObject(engine.GetHandle(), INFINITE);
+    engine.Stop();
+}
+
+// Copies of the records the last search found.
+inline std::vector<SearchResult> Records(const CKeldraThread& engine) {
+    std::vector<SearchResult> records;
+    engine.Results().ReadFrom(0, [&](size_t, const SearchResult& record) { records.push_back(record); });
+    return records;
 }
 
 // The results' key paths (value results as "path:name").
 inline std::vector<std::wstring> Found(const CKeldraThread& engine) {
     std::vector<std::wstring> found;
-    for (const SearchResult& r : engine.results) {
+    for (const SearchResult& r : Records(engine)) {
         found.push_back(r.IsKey() ? r.KeyPath() : r.KeyPath() + L":" + r.valueName);
     }
     return found;

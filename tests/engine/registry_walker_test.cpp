@@ -19,6 +19,7 @@ protected:
     void SetUp() override { testsupport::ResetProgramKey(); }
     void TearDown() override { testsupport::ResetProgramKey(); }
     CKeldraThread engine;
+    SearchRequest request;
 };
 
 TEST_F(Walker, PreOrderValuesFirstAndTheStartKeyNameIsNeverMatched) {
@@ -28,23 +29,23 @@ TEST_F(Walker, PreOrderValuesFirstAndTheStartKeyNameIsNeverMatched) {
     SetString(k, L"mA", L"m2", L"x");
     SetString(k, L"mA\\mA1", L"m3", L"x");
     SetString(k, L"mB", L"m4", L"x");
-    Prepare(engine, root.LookIn(), L"m", SM_FIND_STRING);
-    engine.Run();
+    Prepare(request, root.LookIn(), L"m", SM_FIND_STRING);
+    RunSearch(engine, request);
 
     const std::wstring p = root.Path();
     EXPECT_EQ(Found(engine), (std::vector<std::wstring>{p + L":m1", p + L"\\mA", p + L"\\mA:m2", p + L"\\mA\\mA1",
                                                         p + L"\\mA\\mA1:m3", p + L"\\mB", p + L"\\mB:m4"}));
-    EXPECT_EQ(engine.keysSearched, 4);
-    EXPECT_EQ(engine.keyMatches, 3u);
-    EXPECT_EQ(engine.valueNameMatches, 4u);
-    EXPECT_EQ(engine.dataMatches, 0u);
-    const SearchResult& key = engine.results[1];
+    EXPECT_EQ(engine.Results().KeysSearched(), 4);
+    EXPECT_EQ(engine.Results().Matches().keys, 3u);
+    EXPECT_EQ(engine.Results().Matches().valueNames, 4u);
+    EXPECT_EQ(engine.Results().Matches().data, 0u);
+    const SearchResult key = Records(engine)[1];
     EXPECT_EQ(key.root, HKEY_CURRENT_USER);
     EXPECT_EQ(key.kind, static_cast<DWORD>(RK_KEY | RK_KEY_NAME));
     EXPECT_EQ(KeyMarkup(key), p + L"\\<font color=#007f22>m</font>A");
     EXPECT_NE(key.lastWrite.dwHighDateTime, 0u);
-    EXPECT_EQ(NameMarkup(engine.results[2]), L"<font color=#df0000>m</font>2");
-    EXPECT_EQ(DataMarkup(engine.results[2]), L"x");
+    EXPECT_EQ(NameMarkup(Records(engine)[2]), L"<font color=#df0000>m</font>2");
+    EXPECT_EQ(DataMarkup(Records(engine)[2]), L"x");
     EXPECT_TRUE(SearchLogLines().empty());
 }
 
@@ -56,13 +57,13 @@ TEST_F(Walker, ResultsOfOneKeyShareItsPath) {
     SetString(k, L"mA", L"m1", L"x");
     SetString(k, L"mA", L"m2", L"x");
     SetString(k, L"mB", L"m3", L"x");
-    Prepare(engine, root.LookIn(), L"m", SM_FIND_STRING);
-    engine.Run();
+    Prepare(request, root.LookIn(), L"m", SM_FIND_STRING);
+    RunSearch(engine, request);
 
     const std::wstring p = root.Path();
     ASSERT_EQ(Found(engine),
               (std::vector<std::wstring>{p + L"\\mA", p + L"\\mA:m1", p + L"\\mA:m2", p + L"\\mB", p + L"\\mB:m3"}));
-    const auto& r = engine.results;
+    const auto& r = Records(engine);
     EXPECT_EQ(r[0].SharedKeyPath(), r[1].SharedKeyPath()) << "the key's own result and its values";
     EXPECT_EQ(r[1].SharedKeyPath(), r[2].SharedKeyPath());
     EXPECT_NE(r[2].SharedKeyPath(), r[3].SharedKeyPath());
@@ -73,20 +74,20 @@ TEST_F(Walker, ResultsOfOneKeyShareItsPath) {
 TEST_F(Walker, KeyDirectlyUnderAHiveHasNoLeadingBackslashAndStaysOutOfTheKeyTree) {
     ScratchKey top(L"QuillonHiveTopZq7");
     SetString(top.Get(), L"", L"QuillonHiveTopZq7Value", L"x");
-    engine.keyTreeOn = TRUE;
-    Prepare(engine, L"HKCU", L"QuillonHiveTopZq7", SM_FIND_STRING);
-    engine.Run();
+    request.keyTreeOn = TRUE;
+    Prepare(request, L"HKCU", L"QuillonHiveTopZq7", SM_FIND_STRING);
+    RunSearch(engine, request);
 
-    ASSERT_EQ(engine.results.size(), 2u);
-    EXPECT_EQ(engine.results[0].KeyPath(), L"QuillonHiveTopZq7");
-    EXPECT_EQ(KeyMarkup(engine.results[0]), L"<font color=#007f22>QuillonHiveTopZq7</font>");
+    ASSERT_EQ(Records(engine).size(), 2u);
+    EXPECT_EQ(Records(engine)[0].KeyPath(), L"QuillonHiveTopZq7");
+    EXPECT_EQ(KeyMarkup(Records(engine)[0]), L"<font color=#007f22>QuillonHiveTopZq7</font>");
     // The key's own value puts it in the tree; its match as a key name alone would not.
-    EXPECT_EQ(engine.keyTree.count(L"HKEY_CURRENT_USER\\QuillonHiveTopZq7"), 1u);
-    EXPECT_EQ(engine.keyTree[L"HKEY_CURRENT_USER\\QuillonHiveTopZq7"], 2);
-    engine.options = SO_KEYS;
-    engine.Run();
-    ASSERT_EQ(engine.results.size(), 1u);
-    EXPECT_TRUE(engine.keyTree.empty());
+    EXPECT_EQ(engine.Results().KeyTree().count(L"HKEY_CURRENT_USER\\QuillonHiveTopZq7"), 1u);
+    EXPECT_EQ(engine.Results().KeyTree().at(L"HKEY_CURRENT_USER\\QuillonHiveTopZq7"), 2);
+    request.options = SO_KEYS;
+    RunSearch(engine, request);
+    ASSERT_EQ(Records(engine).size(), 1u);
+    EXPECT_TRUE(engine.Results().KeyTree().empty());
 }
 
 TEST_F(Walker, ExcludedKeysAreNotEnteredButStillMatchByName) {
@@ -96,27 +97,27 @@ TEST_F(Walker, ExcludedKeysAreNotEnteredButStillMatchByName) {
     SetString(root.Get(), L"mKeep", L"mv", L"x");
     const std::wstring p = root.Path();
 
-    Prepare(engine, root.LookIn(), L"m", SM_FIND_STRING);
-    engine.SetExcludeKeys(L"HKCU\\" + p + L"\\MSKIP");
-    engine.Run();
+    Prepare(request, root.LookIn(), L"m", SM_FIND_STRING);
+    ParseKeyList(L"HKCU\\" + p + L"\\MSKIP", request.excludeKeys);
+    RunSearch(engine, request);
     EXPECT_EQ(Found(engine), (std::vector<std::wstring>{p + L"\\mKeep", p + L"\\mKeep:mv", p + L"\\mSkip"}));
-    EXPECT_EQ(engine.keysSearched, 2) << "the excluded key is not counted";
+    EXPECT_EQ(engine.Results().KeysSearched(), 2) << "the excluded key is not counted";
 
     // Another hive with the same path excludes nothing here.
-    engine.SetExcludeKeys(L"HKLM\\" + p + L"\\mSkip");
-    engine.Run();
-    EXPECT_EQ(engine.results.size(), 5u);
+    ParseKeyList(L"HKLM\\" + p + L"\\mSkip", request.excludeKeys);
+    RunSearch(engine, request);
+    EXPECT_EQ(Records(engine).size(), 5u);
 
     // A trailing backslash never equals a walked path.
-    engine.SetExcludeKeys(L"HKCU\\" + p + L"\\mSkip\\");
-    engine.Run();
-    EXPECT_EQ(engine.results.size(), 5u);
+    ParseKeyList(L"HKCU\\" + p + L"\\mSkip\\", request.excludeKeys);
+    RunSearch(engine, request);
+    EXPECT_EQ(Records(engine).size(), 5u);
 
     // Excluding the start key itself: nothing is searched.
-    engine.SetExcludeKeys(L"HKCU\\" + p);
-    engine.Run();
-    EXPECT_TRUE(engine.results.empty());
-    EXPECT_EQ(engine.keysSearched, 0);
+    ParseKeyList(L"HKCU\\" + p, request.excludeKeys);
+    RunSearch(engine, request);
+    EXPECT_TRUE(Records(engine).empty());
+    EXPECT_EQ(engine.Results().KeysSearched(), 0);
 }
 
 TEST_F(Walker, DateRangePrunesWholeSubTrees) {
@@ -131,16 +132,16 @@ TEST_F(Walker, DateRangePrunesWholeSubTrees) {
     SetString(root.Get(), L"mOld\\mChild", L"mLate", L"x");
     const std::wstring p = root.Path();
 
-    Prepare(engine, root.LookIn(), L"m", SM_FIND_STRING);
-    engine.modifiedAfterOn = TRUE;
-    engine.modifiedAfter = middle;
-    engine.Run();
+    Prepare(request, root.LookIn(), L"m", SM_FIND_STRING);
+    request.modifiedAfterOn = TRUE;
+    request.modifiedAfter = middle;
+    RunSearch(engine, request);
     EXPECT_EQ(Found(engine), (std::vector<std::wstring>{p + L"\\mNew", p + L"\\mNew:mv"}));
 
-    engine.modifiedAfterOn = FALSE;
-    engine.modifiedBeforeOn = TRUE;
-    engine.modifiedBefore = middle;
-    engine.Run();
+    request.modifiedAfterOn = FALSE;
+    request.modifiedBeforeOn = TRUE;
+    request.modifiedBefore = middle;
+    RunSearch(engine, request);
     // The start key was changed after the bound: its own values would be skipped, but its sub-keys are still
     // tested one by one.
     EXPECT_EQ(Found(engine), (std::vector<std::wstring>{p + L"\\mOld"}));
@@ -155,23 +156,23 @@ TEST_F(Walker, TypeAndLengthFilters) {
     SetValue(k, L"", L"vEmpty", REG_BINARY, nullptr, 0);
     const std::wstring p = root.Path();
 
-    Prepare(engine, root.LookIn(), L"v", SM_FIND_STRING);
-    engine.typeMask = 1u << REG_DWORD;
-    engine.Run();
+    Prepare(request, root.LookIn(), L"v", SM_FIND_STRING);
+    request.typeMask = 1u << REG_DWORD;
+    RunSearch(engine, request);
     EXPECT_EQ(Found(engine), (std::vector<std::wstring>{p + L":vDword"}));
 
-    engine.typeMask = 0xFFFFFFFF;
-    engine.lengthFilterOn = TRUE;
-    engine.minLength = 4;
-    engine.maxLength = 8;
-    engine.Run();
+    request.typeMask = 0xFFFFFFFF;
+    request.lengthFilterOn = TRUE;
+    request.minLength = 4;
+    request.maxLength = 8;
+    RunSearch(engine, request);
     std::vector<std::wstring> found = Found(engine);
     std::sort(found.begin(), found.end());
     EXPECT_EQ(found, (std::vector<std::wstring>{p + L":vDword", p + L":vString"}));
 
-    engine.maxLength = 0; // no upper bound
-    engine.minLength = 10;
-    engine.Run();
+    request.maxLength = 0; // no upper bound
+    request.minLength = 10;
+    RunSearch(engine, request);
     EXPECT_EQ(Found(engine), (std::vector<std::wstring>{p + L":vLong"}));
 }
 
@@ -181,24 +182,20 @@ void FillValues(HKEY key, int count) {
     }
 }
 
-TEST_F(Walker, ResultLimitFromTheSettings) {
+TEST_F(Walker, ResultLimitOfTheRequest) {
     ScratchKey root(kBase + L"\\Limit");
     FillValues(root.Get(), 300);
-    Prepare(engine, root.LookIn(), L"lim", SM_FIND_STRING);
+    Prepare(request, root.LookIn(), L"lim", SM_FIND_STRING);
 
-    WriteSettingDword(kSettingsSubKey, kStopLimit, 150);
-    engine.Run();
-    EXPECT_EQ(engine.results.size(), 150u);
-    EXPECT_GE(engine.valueNameMatches, 150u);
-    EXPECT_LE(engine.valueNameMatches, 151u);
+    request.resultLimit = 150;
+    RunSearch(engine, request);
+    EXPECT_EQ(Records(engine).size(), 150u);
+    EXPECT_GE(engine.Results().Matches().valueNames, 150u);
+    EXPECT_LE(engine.Results().Matches().valueNames, 151u);
 
-    WriteSettingDword(kSettingsSubKey, kStopLimit, 50);
-    engine.Run();
-    EXPECT_EQ(engine.results.size(), 100u) << "a limit below 100 counts as 100";
-
-    WriteSettingDword(kSettingsSubKey, kStopSearchOnLimit, 0);
-    engine.Run();
-    EXPECT_EQ(engine.results.size(), 300u);
+    request.resultLimit = 0;
+    RunSearch(engine, request);
+    EXPECT_EQ(Records(engine).size(), 300u);
 }
 
 TEST_F(Walker, LimitAlsoStopsTheKeyWalk) {
@@ -206,20 +203,20 @@ TEST_F(Walker, LimitAlsoStopsTheKeyWalk) {
     for (int i = 0; i < 120; ++i) {
         CreateKey(root.Get(), L"limkey" + std::to_wstring(1000 + i));
     }
-    WriteSettingDword(kSettingsSubKey, kStopLimit, 100);
-    Prepare(engine, root.LookIn(), L"limkey", SM_FIND_STRING);
-    engine.Run();
-    EXPECT_EQ(engine.results.size(), 100u);
-    EXPECT_EQ(engine.keyMatches, 100u);
+    request.resultLimit = 100;
+    Prepare(request, root.LookIn(), L"limkey", SM_FIND_STRING);
+    RunSearch(engine, request);
+    EXPECT_EQ(Records(engine).size(), 100u);
+    EXPECT_EQ(engine.Results().Matches().keys, 100u);
 }
 
 TEST_F(Walker, KeyTreeFlagsForKeysWithResultsAndTheirAncestors) {
     ScratchKey root(kBase + L"\\Tree");
     SetString(root.Get(), L"K1\\K2", L"treeValue", L"x");
     CreateKey(root.Get(), L"K3\\treeKey");
-    engine.keyTreeOn = TRUE;
-    Prepare(engine, root.LookIn(), L"tree", SM_FIND_STRING);
-    engine.Run();
+    request.keyTreeOn = TRUE;
+    Prepare(request, root.LookIn(), L"tree", SM_FIND_STRING);
+    RunSearch(engine, request);
 
     const std::wstring full = L"HKEY_CURRENT_USER\\" + root.Path();
     std::map<std::wstring, int> expected = {
@@ -232,21 +229,21 @@ TEST_F(Walker, KeyTreeFlagsForKeysWithResultsAndTheirAncestors) {
         {full + L"\\K3", 1},
         {full + L"\\K3\\treeKey", 2},
     };
-    EXPECT_EQ(engine.keyTree, expected);
+    EXPECT_EQ(engine.Results().KeyTree(), expected);
 
-    engine.keyTreeOn = FALSE;
-    engine.Run();
-    EXPECT_TRUE(engine.keyTree.empty());
-    EXPECT_EQ(engine.results.size(), 2u);
+    request.keyTreeOn = FALSE;
+    RunSearch(engine, request);
+    EXPECT_TRUE(engine.Results().KeyTree().empty());
+    EXPECT_EQ(Records(engine).size(), 2u);
 }
 
-TEST_F(Walker, AddToKeyTreeJoinsNonEmptyComponents) {
-    engine.keyTreeOn = TRUE;
-    engine.AddToKeyTree(L"HKEY_USERS\\a\\\\b\\\\");
-    EXPECT_EQ(engine.keyTree,
+TEST_F(Walker, KeyMapJoinsNonEmptyComponents) {
+    ResultsStore store;
+    store.MarkKeyWithResults(L"HKEY_USERS\\a\\\\b\\\\");
+    EXPECT_EQ(store.KeyTree(),
               (std::map<std::wstring, int>{{L"HKEY_USERS", 1}, {L"HKEY_USERS\\a", 1}, {L"HKEY_USERS\\a\\\\b", 2}}));
-    engine.AddToKeyTree(L"HKEY_USERS\\a");
-    EXPECT_EQ(engine.keyTree[L"HKEY_USERS\\a"], 3);
+    store.MarkKeyWithResults(L"HKEY_USERS\\a");
+    EXPECT_EQ(store.KeyTree().at(L"HKEY_USERS\\a"), 3);
 }
 
 TEST_F(Walker, ValueNameTooLongIsLoggedAndSkipped) {
@@ -256,16 +253,16 @@ TEST_F(Walker, ValueNameTooLongIsLoggedAndSkipped) {
     SetString(root.Get(), L"", L"longShort", L"x");
     ASSERT_EQ(RegQueryValueExW(root.Get(), longName.c_str(), nullptr, nullptr, nullptr, nullptr), ERROR_SUCCESS);
 
-    Prepare(engine, root.LookIn(), L"long", SM_FIND_STRING);
-    engine.Run();
+    Prepare(request, root.LookIn(), L"long", SM_FIND_STRING);
+    RunSearch(engine, request);
     EXPECT_EQ(Found(engine), (std::vector<std::wstring>{root.Path() + L":longShort"}));
     EXPECT_EQ(SearchLogLines(), (std::vector<std::string>{"RegEnumValue error 234: " + Narrow(root.Path())}));
 }
 
 TEST_F(Walker, MissingLookInPathIsLogged) {
-    Prepare(engine, L"HKCU\\" + kBase + L"\\NoSuchKey\\\\; HKCU\\" + kBase + L"\\Also Missing", L"x", SM_FIND_STRING);
-    engine.Run();
-    EXPECT_TRUE(engine.results.empty());
+    Prepare(request, L"HKCU\\" + kBase + L"\\NoSuchKey\\\\; HKCU\\" + kBase + L"\\Also Missing", L"x", SM_FIND_STRING);
+    RunSearch(engine, request);
+    EXPECT_TRUE(Records(engine).empty());
     EXPECT_EQ(SearchLogLines(), (std::vector<std::string>{"Unable to open key:" + Narrow(kBase) + "\\NoSuchKey",
                                                           "Unable to open key:" + Narrow(kBase) + "\\Also Missing"}));
 }
@@ -277,16 +274,16 @@ TEST_F(Walker, RemoteSearchThroughThisComputersOwnName) {
     DWORD size = MAX_COMPUTERNAME_LENGTH + 1;
     ASSERT_TRUE(GetComputerNameW(name, &size));
 
-    Prepare(engine, root.LookIn(), L"remote", SM_FIND_STRING);
-    engine.remoteComputer = name;
-    engine.Run();
+    Prepare(request, root.LookIn(), L"remote", SM_FIND_STRING);
+    request.remoteComputer = name;
+    RunSearch(engine, request);
     EXPECT_EQ(Found(engine), (std::vector<std::wstring>{root.Path() + L":remoteValue"}));
 
     HKEY unused = nullptr;
     EXPECT_EQ(RegConnectRegistryW(L"QuillonNoSuchHost", HKEY_CURRENT_USER, &unused), ERROR_BAD_NETPATH);
-    engine.remoteComputer = L"QuillonNoSuchHost";
-    engine.Run();
-    EXPECT_TRUE(engine.results.empty());
+    request.remoteComputer = L"QuillonNoSuchHost";
+    RunSearch(engine, request);
+    EXPECT_TRUE(Records(engine).empty());
     EXPECT_EQ(SearchLogLines(), (std::vector<std::string>{"Unable to open key:" + Narrow(root.Path())}));
 }
 
@@ -294,11 +291,11 @@ TEST_F(Walker, CaseOptionSetAfterTheSearchStringIsHonoured) {
     ScratchKey root(kBase + L"\\Case");
     SetString(root.Get(), L"", L"mixed1", L"x");
     SetString(root.Get(), L"", L"MIXED2", L"x");
-    Prepare(engine, root.LookIn(), L"MI+XED", SM_REGEX);
-    engine.Run();
-    EXPECT_EQ(engine.results.size(), 2u);
-    engine.options |= SO_MATCH_CASE;
-    engine.Run();
+    Prepare(request, root.LookIn(), L"MI+XED", SM_REGEX);
+    RunSearch(engine, request);
+    EXPECT_EQ(Records(engine).size(), 2u);
+    request.options |= SO_MATCH_CASE;
+    RunSearch(engine, request);
     EXPECT_EQ(Found(engine), (std::vector<std::wstring>{root.Path() + L":MIXED2"}));
 }
 
@@ -336,19 +333,19 @@ TEST_F(Walker, ValuesOfAnyLengthMatchInEveryModeThatLooksAtData) {
     };
     for (const Case& c : cases) {
         // The form looks at nothing but the data's hexadecimal text in the hex mode.
-        Prepare(engine, root.LookIn(), c.text, c.mode, c.mode == SM_HEX ? 0 : SO_KEYS | SO_VALUES | SO_DATA);
-        engine.Run();
+        Prepare(request, root.LookIn(), c.text, c.mode, c.mode == SM_HEX ? 0 : SO_KEYS | SO_VALUES | SO_DATA);
+        RunSearch(engine, request);
         std::vector<std::wstring> found = Found(engine);
         std::sort(found.begin(), found.end());
         EXPECT_EQ(found, c.found) << c.text;
-        EXPECT_EQ(engine.problems, 0u) << c.text;
+        EXPECT_EQ(engine.Problems(), 0u) << c.text;
         EXPECT_TRUE(SearchLogLines().empty()) << c.text;
     }
     // The matched part is marked in the data, however far into the value it lies.
-    Prepare(engine, root.LookIn(), L"a.*needle", SM_REGEX);
-    engine.Run();
-    ASSERT_EQ(engine.results.size(), 1u);
-    EXPECT_NE(DataMarkup(engine.results[0]).find(L"needle</font>"), std::wstring::npos);
+    Prepare(request, root.LookIn(), L"a.*needle", SM_REGEX);
+    RunSearch(engine, request);
+    ASSERT_EQ(Records(engine).size(), 1u);
+    EXPECT_NE(DataMarkup(Records(engine)[0]).find(L"needle</font>"), std::wstring::npos);
 }
 
 // Fault guarded against: an expression the engine gives up on (too complex to finish) made the value look
@@ -358,11 +355,11 @@ TEST_F(Walker, ExpressionsTooComplexToFinishAreLoggedAndCounted) {
     SetString(root.Get(), L"", L"hard", std::wstring(60, L'x') + L"-y");
     SetString(root.Get(), L"", L"easy", L"xxy");
     SetString(root.Get(), L"Sub", L"other", L"xxxy");
-    Prepare(engine, root.LookIn(), L"(x+x+)+y", SM_REGEX);
-    engine.Run();
+    Prepare(request, root.LookIn(), L"(x+x+)+y", SM_REGEX);
+    RunSearch(engine, request);
     std::vector<std::wstring> found = Found(engine);
     EXPECT_EQ(found, (std::vector<std::wstring>{root.Path() + L":easy", root.Path() + L"\\Sub:other"}));
-    EXPECT_EQ(engine.problems, 1u);
+    EXPECT_EQ(engine.Problems(), 1u);
     const std::vector<std::string> lines = SearchLogLines();
     ASSERT_EQ(lines.size(), 1u);
     EXPECT_EQ(lines[0].rfind("Regular expression search failed (", 0), 0u) << lines[0];
@@ -371,8 +368,14 @@ TEST_F(Walker, ExpressionsTooComplexToFinishAreLoggedAndCounted) {
 
 // Runs the engine's search on a thread whose stack is far too small for one frame with two 260-character
 // name buffers per level of a 512-level tree.
+struct SmallStackSearch {
+    CKeldraThread* engine;
+    const SearchRequest* request;
+};
+
 DWORD WINAPI RunOnSmallStack(void* parameter) {
-    return static_cast<CKeldraThread*>(parameter)->Run();
+    const auto* search = static_cast<SmallStackSearch*>(parameter);
+    return search->engine->RunHere(*search->request);
 }
 
 TEST_F(Walker, DeepTreesDoNotNeedStackPerLevel) {
@@ -389,19 +392,20 @@ TEST_F(Walker, DeepTreesDoNotNeedStackPerLevel) {
     ASSERT_NE(parent, nullptr);
     RegCloseKey(parent);
 
-    Prepare(engine, root.LookIn(), L"deepest", SM_FIND_STRING);
+    Prepare(request, root.LookIn(), L"deepest", SM_FIND_STRING);
+    SmallStackSearch search{&engine, &request};
     HANDLE thread =
-        CreateThread(nullptr, 256 * 1024, &RunOnSmallStack, &engine, STACK_SIZE_PARAM_IS_A_RESERVATION, nullptr);
+        CreateThread(nullptr, 256 * 1024, &RunOnSmallStack, &search, STACK_SIZE_PARAM_IS_A_RESERVATION, nullptr);
     ASSERT_NE(thread, nullptr);
     ASSERT_EQ(WaitForSingleObject(thread, 60000), WAIT_OBJECT_0);
     CloseHandle(thread);
-    ASSERT_EQ(engine.results.size(), 1u);
-    EXPECT_EQ(engine.keysSearched, 513);
+    ASSERT_EQ(Records(engine).size(), 1u);
+    EXPECT_EQ(engine.Results().KeysSearched(), 513);
     std::wstring expected = root.Path();
     for (int level = 0; level < 511; ++level) {
         expected += L"\\d";
     }
-    EXPECT_EQ(engine.results[0].KeyPath(), expected + L"\\deepest");
+    EXPECT_EQ(Records(engine)[0].KeyPath(), expected + L"\\deepest");
     EXPECT_TRUE(SearchLogLines().empty());
 }
 

@@ -54,7 +54,7 @@ public:
 private:
     void List(size_t index) {
         SearchResult copy;
-        ASSERT_TRUE(engine_.CopyResult(index, copy));
+        ASSERT_TRUE(engine_.Results().Copy(index, copy));
         ASSERT_TRUE(ListResult(copy, index));
         listed.push_back(index);
     }
@@ -68,7 +68,7 @@ private:
         case SN_RESULT: {
             resultsAfterStop += stopped ? 1 : 0;
             const size_t index = static_cast<size_t>(lParam);
-            EXPECT_LT(index, engine_.ResultCount());
+            EXPECT_LT(index, engine_.Results().Count());
             if (engine_.IsRunning() && index >= listed.size()) {
                 List(index);
                 ++listedLive;
@@ -81,7 +81,7 @@ private:
         }
         case SN_FINISHED:
             MsgQueueDrain();
-            for (size_t i = listed.size(), count = engine_.ResultCount(); i < count; ++i) {
+            for (size_t i = listed.size(), count = engine_.Results().Count(); i < count; ++i) {
                 List(i);
             }
             finished = true;
@@ -118,6 +118,7 @@ protected:
 
     static ScratchKey* tree_;
     CKeldraThread engine;
+    SearchRequest request;
 };
 
 ScratchKey* Delivery::tree_ = nullptr;
@@ -131,15 +132,15 @@ void ExpectEveryIndexOnceInOrder(const std::vector<size_t>& listed, size_t count
 
 TEST_F(Delivery, TenThousandQuickResultsAreListedOnceInOrder) {
     ViewModel view(engine);
-    Prepare(engine, tree_->LookIn(), L"", SM_ALL_ITEMS, 0);
-    engine.notifyWindow = view.hwnd;
-    ASSERT_TRUE(engine.Start());
+    Prepare(request, tree_->LookIn(), L"", SM_ALL_ITEMS, 0);
+    request.notifyWindow = view.hwnd;
+    ASSERT_TRUE(engine.Start(request));
     ASSERT_TRUE(view.RunUntilFinished());
     engine.Stop();
     // A result forwarded just before the worker ended can arrive after SN_FINISHED; it must not be listed.
     testsupport::PumpUntil([] { return false; }, 100);
 
-    EXPECT_EQ(engine.results.size(), 10000u);
+    EXPECT_EQ(engine.Results().Count(), 10000u);
     ExpectEveryIndexOnceInOrder(view.listed, 10000);
     EXPECT_GT(view.listedLive, 0u) << "the list fills during the search";
     EXPECT_EQ(view.codes.front(), static_cast<WPARAM>(SN_STARTED));
@@ -150,24 +151,24 @@ TEST_F(Delivery, TenThousandQuickResultsAreListedOnceInOrder) {
 TEST_F(Delivery, StopMidSearchDeliversNothingAfterwardsAndTheSweepListsEverything) {
     ViewModel view(engine);
     view.stopAfter = 100;
-    Prepare(engine, tree_->LookIn(), L"", SM_ALL_ITEMS, 0);
-    engine.notifyWindow = view.hwnd;
-    ASSERT_TRUE(engine.Start());
+    Prepare(request, tree_->LookIn(), L"", SM_ALL_ITEMS, 0);
+    request.notifyWindow = view.hwnd;
+    ASSERT_TRUE(engine.Start(request));
     ASSERT_TRUE(view.RunUntilFinished());
 
     testsupport::PumpUntil([] { return false; }, 100);
     EXPECT_TRUE(view.stopped);
     EXPECT_EQ(view.resultsAfterStop, 0u);
     EXPECT_EQ(view.listedLive, 100u);
-    EXPECT_LT(engine.results.size(), 10000u) << "the stop ended the walk early";
-    ExpectEveryIndexOnceInOrder(view.listed, engine.results.size());
+    EXPECT_LT(engine.Results().Count(), 10000u) << "the stop ended the walk early";
+    ExpectEveryIndexOnceInOrder(view.listed, engine.Results().Count());
 }
 
 TEST_F(Delivery, ASearchThatFindsNothingOnlyStartsAndFinishes) {
     ViewModel view(engine);
-    Prepare(engine, tree_->LookIn(), L"no such value", SM_FIND_STRING);
-    engine.notifyWindow = view.hwnd;
-    ASSERT_TRUE(engine.Start());
+    Prepare(request, tree_->LookIn(), L"no such value", SM_FIND_STRING);
+    request.notifyWindow = view.hwnd;
+    ASSERT_TRUE(engine.Start(request));
     ASSERT_TRUE(view.RunUntilFinished());
     engine.Stop();
     EXPECT_EQ(view.codes, (std::vector<WPARAM>{SN_STARTED, SN_FINISHED}));

@@ -13,6 +13,7 @@ SearchFormValues Values(const std::wstring& text, const std::wstring& lookIn, DW
     values.searchText = text;
     values.lookIn = lookIn;
     values.mode = mode;
+    values.unicodeBinary = false;
     return values;
 }
 
@@ -31,8 +32,8 @@ SYSTEMTIME Day(WORD year, WORD month, WORD day, WORD hour = 0) {
     return time;
 }
 
-bool SearchToTheEnd(CKeldraThread& engine) {
-    if (!engine.Start()) {
+bool SearchToTheEnd(CKeldraThread& engine, const SearchRequest& request) {
+    if (!engine.Start(request)) {
         return false;
     }
     const bool ended = WaitForSingleObject(engine.GetHandle(), 30000) == WAIT_OBJECT_0;
@@ -119,7 +120,7 @@ TEST(SearchRequestBuilding, AcceptedRequestCarriesTheShapedValues) {
     EXPECT_EQ(request.minLength, 100u);
     EXPECT_EQ(request.maxLength, 0u) << "a To below From means no upper bound";
     EXPECT_TRUE(request.keyTreeOn);
-    EXPECT_EQ(request.resultLimit, std::optional<DWORD>(5));
+    EXPECT_EQ(request.resultLimit, 5u);
 
     // The exclude text counts only while its box is checked; the history key is always left out.
     values.excludeOn = false;
@@ -137,8 +138,8 @@ TEST(SearchRequestBuilding, DataModesDropLookAtAndNarrowTypes) {
     EXPECT_TRUE(outcome.request->patterns.empty());
 }
 
-TEST(SearchRequestBuilding, ApplyingARequestSearchesWithIt) {
-    // The engine written from a request searches exactly as one written member by member.
+TEST(SearchRequestBuilding, TheWorkerSearchesWithItsRequest) {
+    // The worker searches with the request it is given: its case rule, its pattern.
     HKEY key = nullptr;
     ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, L"Software\\QuillonTestRequest\\Alpha", 0, nullptr, 0, KEY_ALL_ACCESS,
                               nullptr, &key, nullptr),
@@ -150,15 +151,15 @@ TEST(SearchRequestBuilding, ApplyingARequestSearchesWithIt) {
     SearchFormValues values = Values(L"NEEDLE", L"HKCU\\Software\\QuillonTestRequest");
     values.options = SO_DATA | SO_MATCH_CASE;
     CKeldraThread engine;
-    engine.ApplyRequest(*BuildSearchRequest(values).request);
-    ASSERT_TRUE(SearchToTheEnd(engine));
-    EXPECT_TRUE(engine.results.empty()) << "the case rule came along";
+    ASSERT_TRUE(SearchToTheEnd(engine, *BuildSearchRequest(values).request));
+    EXPECT_EQ(engine.Results().Count(), 0u) << "the case rule came along";
 
     values.options = SO_DATA;
-    engine.ApplyRequest(*BuildSearchRequest(values).request);
-    ASSERT_TRUE(SearchToTheEnd(engine));
-    ASSERT_EQ(engine.results.size(), 1u);
-    EXPECT_EQ(engine.results[0].valueName, L"Note");
+    ASSERT_TRUE(SearchToTheEnd(engine, *BuildSearchRequest(values).request));
+    SearchResult found;
+    ASSERT_EQ(engine.Results().Count(), 1u);
+    ASSERT_TRUE(engine.Results().Copy(0, found));
+    EXPECT_EQ(found.valueName, L"Note");
     RegDeleteTreeW(HKEY_CURRENT_USER, L"Software\\QuillonTestRequest");
     RegDeleteKeyW(HKEY_CURRENT_USER, L"Software\\QuillonTestRequest");
 }

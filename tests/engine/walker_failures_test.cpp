@@ -90,10 +90,11 @@ protected:
         testsupport::ResetProgramKey();
         g_open = g_maxOpen = g_connections = 0;
         g_stopEngine = nullptr;
-        engine.registry = &kFailingRegistry;
+        request.registry = &kFailingRegistry;
     }
     void TearDown() override { testsupport::ResetProgramKey(); }
     CKeldraThread engine;
+    SearchRequest request;
 };
 
 TEST_F(WalkerFailures, EachFailureIsLoggedAndTheWalkGoesOn) {
@@ -112,8 +113,8 @@ TEST_F(WalkerFailures, EachFailureIsLoggedAndTheWalkGoesOn) {
     SetString(k, L"Memory\\hitBelowMemory", L"hitValue", L"x");
     const std::wstring p = root.Path();
 
-    Prepare(engine, root.LookIn(), L"hit", SM_FIND_STRING);
-    engine.Run();
+    Prepare(request, root.LookIn(), L"hit", SM_FIND_STRING);
+    RunSearch(engine, request);
     EXPECT_EQ(Found(engine),
               (std::vector<std::wstring>{p + L"\\EnumKey\\hit0", p + L"\\EnumKey\\hit2",
                                          p + L"\\Memory\\hitBelowMemory", p + L"\\Memory\\hitBelowMemory:hitValue",
@@ -136,8 +137,8 @@ TEST_F(WalkerFailures, AnErrorAtEveryIndexEndsThatKeysEnumeration) {
     CreateKey(root.Get(), L"Keys\\hitNever");
     SetString(root.Get(), L"ZLast", L"hitLast", L"x");
 
-    Prepare(engine, root.LookIn(), L"hit", SM_FIND_STRING);
-    engine.Run();
+    Prepare(request, root.LookIn(), L"hit", SM_FIND_STRING);
+    RunSearch(engine, request);
     EXPECT_EQ(Found(engine), (std::vector<std::wstring>{root.Path() + L"\\ZLast:hitLast"}));
     std::vector<std::string> lines = SearchLogLines();
     const std::string n = Narrow(root.Path());
@@ -153,11 +154,11 @@ TEST_F(WalkerFailures, RemoteSearchConnectsOncePerLookInLocation) {
     wchar_t name[MAX_COMPUTERNAME_LENGTH + 1] = {};
     DWORD size = MAX_COMPUTERNAME_LENGTH + 1;
     ASSERT_TRUE(GetComputerNameW(name, &size));
-    Prepare(engine, root.LookIn() + L";" + root.LookIn() + L"\\c", L"hit", SM_FIND_STRING);
-    engine.remoteComputer = name;
-    engine.Run();
+    Prepare(request, root.LookIn() + L";" + root.LookIn() + L"\\c", L"hit", SM_FIND_STRING);
+    request.remoteComputer = name;
+    RunSearch(engine, request);
     EXPECT_EQ(g_connections, 2);
-    EXPECT_EQ(engine.results.size(), 3u);
+    EXPECT_EQ(Records(engine).size(), 3u);
     EXPECT_EQ(g_open, 0);
 }
 
@@ -192,13 +193,13 @@ TEST_F(WalkerFailures, StopDuringADeepWalkUnwindsWithoutFurtherMatching) {
     RegisterClassW(&wc);
     HWND sink = CreateWindowW(wc.lpszClassName, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, wc.hInstance, nullptr);
 
-    Prepare(engine, root.LookIn(), L"hit", SM_FIND_STRING);
-    engine.notifyWindow = sink;
+    Prepare(request, root.LookIn(), L"hit", SM_FIND_STRING);
+    request.notifyWindow = sink;
     g_stopEngine = &engine;
     g_enumCallsBeforeStop = 20; // the 20th sub-key enumeration, at depth 20
-    engine.Run();
-    EXPECT_EQ(engine.keysSearched, 20);
-    EXPECT_EQ(engine.results.size(), 39u) << "20 key names (the last one enumerated as the stop came), 19 values";
+    RunSearch(engine, request);
+    EXPECT_EQ(engine.Results().KeysSearched(), 20);
+    EXPECT_EQ(Records(engine).size(), 39u) << "20 key names (the last one enumerated as the stop came), 19 values";
     EXPECT_EQ(g_open, 0);
 
     bool finished = false;

@@ -33,11 +33,12 @@ protected:
         RequestOutcome outcome = BuildSearchRequest(parsed.options->form);
         EXPECT_TRUE(outcome.Accepted());
         CKeldraThread engine;
-        engine.ApplyRequest(*outcome.request);
-        EXPECT_TRUE(engine.Start());
+        EXPECT_TRUE(engine.Start(*outcome.request));
         EXPECT_EQ(WaitForSingleObject(engine.GetHandle(), 30000), WAIT_OBJECT_0);
         engine.Stop();
-        return {engine.results.begin(), engine.results.end()};
+        std::vector<SearchResult> results;
+        engine.Results().ReadFrom(0, [&](size_t, const SearchResult& record) { results.push_back(record); });
+        return results;
     }
 
     static std::vector<ListedRow> Rows(const std::vector<SearchResult>& results) {

@@ -100,7 +100,7 @@ protected:
 
     SearchResult RecordAt(int position) {
         SearchResult record;
-        view->Search().CopyResult(List().GetItemData(position), record);
+        view->Results().Copy(List().GetItemData(position), record);
         return record;
     }
     // The row of the key result (value empty and key true) or value result below the test key; -1 if none.
@@ -151,7 +151,7 @@ protected:
     }
     bool Removed(size_t index) {
         SearchResult record;
-        return view->Search().CopyResult(index, record) && record.removed;
+        return view->Results().Copy(index, record) && record.removed;
     }
 
     std::vector<WORD> frameCommands;

@@ -23,12 +23,12 @@ class RebuildTest : public ViewTest {
 protected:
     void SetUp() override {
         ViewTest::SetUp();
-        auto& results = view->Search().results;
-        results.push_back(Record(HKEY_CURRENT_USER, L"Software\\X"));             // 0
-        results.push_back(Record(HKEY_CURRENT_USER, L"Software\\XY"));            // 1: sibling sharing a prefix
-        results.push_back(Record(HKEY_CURRENT_USER, L"software\\x\\Deeper"));     // 2: other case, below
-        results.push_back(Record(HKEY_LOCAL_MACHINE, L"Software\\X"));            // 3: other hive
-        results.push_back(Record(HKEY_CURRENT_USER, L"Software\\X\\Gone", true)); // 4: removed by the user
+        ResultsStore& results = view->Search().Results();
+        results.Append(Record(HKEY_CURRENT_USER, L"Software\\X"), 0);             // 0
+        results.Append(Record(HKEY_CURRENT_USER, L"Software\\XY"), 0);            // 1: sibling sharing a prefix
+        results.Append(Record(HKEY_CURRENT_USER, L"software\\x\\Deeper"), 0);     // 2: other case, below
+        results.Append(Record(HKEY_LOCAL_MACHINE, L"Software\\X"), 0);            // 3: other hive
+        results.Append(Record(HKEY_CURRENT_USER, L"Software\\X\\Gone", true), 0); // 4: removed by the user
     }
     std::vector<DWORD_PTR> Listed() {
         std::vector<DWORD_PTR> rows;

@@ -7,6 +7,7 @@
 #include "base/settings.h"
 #include "tests/common/message_box_closer.h"
 #include "tests/form/view_fixture.h"
+#include "tests/common/held_registry.h"
 
 #include <commctrl.h>
 
@@ -67,7 +68,7 @@ protected:
     void FinishedByEngine() { view->SendMessage(WM_SEARCH_NOTIFY, SN_FINISHED); }
     void FillResults(size_t count) {
         for (size_t i = 0; i < count; ++i) {
-            view->Search().results.push_back(KeyRecord(i));
+            view->Search().Results().Append(KeyRecord(i), 0);
         }
     }
     int Rows() { return view->ResultsList().GetItemCount(); }
@@ -95,22 +96,22 @@ TEST_F(SearchViewTest, SearchListsEveryResultOnceInOrderAndReportsIt) {
     ASSERT_TRUE(WaitForSearchEnd());
 
     CKeldraThread& search = view->Search();
-    ASSERT_EQ(search.results.size(), 300u);
+    ASSERT_EQ(search.Results().Count(), 300u);
     ExpectRowsInOrder(300);
     EXPECT_EQ(view->ListedCount(), 300u);
     EXPECT_EQ(frame.scans, (std::vector<WPARAM>{SCAN_STARTED, SCAN_ENDED}));
     EXPECT_EQ(frame.defaultPaneAtScan.back(), L"Populating tree");
-    EXPECT_EQ(Pane(kPaneTotals), TotalsText(static_cast<DWORD>(search.keysSearched), 300));
-    EXPECT_EQ(search.keysSearched, 3);
+    EXPECT_EQ(Pane(kPaneTotals), TotalsText(static_cast<DWORD>(search.Results().KeysSearched()), 300));
+    EXPECT_EQ(search.Results().KeysSearched(), 3);
     EXPECT_EQ(Pane(kPaneMatches), L"Data: 300 ");
     EXPECT_EQ(Text(IDC_SEARCH_BUTTON), L"Search");
     EXPECT_TRUE(Enabled(IDC_SEARCH_BUTTON));
     EXPECT_FALSE(Shown(IDC_PROGRESS));
     EXPECT_FALSE(view->StopRequested());
-    EXPECT_EQ(search.options & SO_LOOK_AT_MASK, DWORD{SO_DATA});
-    ASSERT_EQ(search.excludeKeys.size(), 1u) << "only the history key is excluded";
-    EXPECT_EQ(search.excludeKeys[0].root, HKEY_CURRENT_USER);
-    EXPECT_EQ(search.excludeKeys[0].subKey, L"Software\\Orvanta\\Quillon\\History");
+    EXPECT_EQ(search.Request().options & SO_LOOK_AT_MASK, DWORD{SO_DATA});
+    ASSERT_EQ(search.Request().excludeKeys.size(), 1u) << "only the history key is excluded";
+    EXPECT_EQ(search.Request().excludeKeys[0].root, HKEY_CURRENT_USER);
+    EXPECT_EQ(search.Request().excludeKeys[0].subKey, L"Software\\Orvanta\\Quillon\\History");
 
     // The histories reach the registry when the view closes and come back in the next view.
     CloseView();
@@ -139,7 +140,7 @@ TEST_F(SearchViewTest, ValueNameMatchesAreSummedUpAndSelectionShowsTheTime) {
     EXPECT_EQ(view->SelectedResult(), 2);
     SearchResult selected;
     ASSERT_TRUE(view->CopySelectedResult(selected));
-    EXPECT_EQ(selected.valueName, view->Search().results[2].valueName);
+    EXPECT_EQ(selected.valueName, StoredRecord(view->Results(), 2).valueName);
     EXPECT_EQ(Pane(kPaneModified), ModifiedText(selected.lastWrite));
     EXPECT_EQ(Pane(kPaneModified).rfind(L"Modified: ", 0), 0u);
 }
@@ -150,8 +151,8 @@ TEST_F(SearchViewTest, HexSearchLeavesTheSummaryEmpty) {
     FormFor(L"6E006500", L"HKCU\\" + kTestKey);
     PressSearch();
     ASSERT_TRUE(WaitForSearchEnd());
-    EXPECT_EQ(view->Search().options & SO_LOOK_AT_MASK, 0u);
-    EXPECT_EQ(view->Search().typeMask & 0x86u, 0u) << "text types are not searched as bytes";
+    EXPECT_EQ(view->Search().Request().options & SO_LOOK_AT_MASK, 0u);
+    EXPECT_EQ(view->Search().Request().typeMask & 0x86u, 0u) << "text types are not searched as bytes";
     EXPECT_EQ(Pane(kPaneMatches), L"");
 }
 
@@ -214,7 +215,7 @@ TEST_F(SearchViewTest, RemoteComputerNameIsTrimmedAndAbbreviationsPass) {
     PressSearch();
     EXPECT_TRUE(closer.Seen().empty()) << "HKCR written short is not refused by the form";
     ASSERT_TRUE(WaitForSearchEnd());
-    EXPECT_EQ(view->Search().remoteComputer, name);
+    EXPECT_EQ(view->Results().Origin().computer, name);
     EXPECT_TRUE(view->IsRemoteSearch());
 
     // A refused request leaves the listed results described as they were: remote rows must not pass for
@@ -225,8 +226,8 @@ TEST_F(SearchViewTest, RemoteComputerNameIsTrimmedAndAbbreviationsPass) {
     PressSearch();
     ASSERT_EQ(closer.Seen().size(), 1u);
     EXPECT_TRUE(view->IsRemoteSearch());
-    EXPECT_EQ(view->Search().remoteComputer, name);
-    EXPECT_EQ(view->Search().lookIn.size(), 2u);
+    EXPECT_EQ(view->Results().Origin().computer, name);
+    EXPECT_EQ(view->Results().Origin().lookIn.size(), 2u);
 }
 
 TEST_F(SearchViewTest, InvalidSearchTextIsRefusedAfterTheLookInIsRemembered) {
@@ -250,7 +251,7 @@ TEST_F(SearchViewTest, NoLookAtCheckedSearchesAndChecksAllThree) {
     ASSERT_TRUE(WaitForSearchEnd());
     EXPECT_TRUE(On(L"Keys") && On(L"Values") && On(L"Data"));
     EXPECT_TRUE(Bold(L"Keys"));
-    EXPECT_EQ(view->Search().options & SO_LOOK_AT_MASK, SO_LOOK_AT_MASK);
+    EXPECT_EQ(view->Search().Request().options & SO_LOOK_AT_MASK, SO_LOOK_AT_MASK);
 }
 
 TEST_F(SearchViewTest, SelectedTypesWithNoneCheckedSearchAllTypes) {
@@ -259,13 +260,13 @@ TEST_F(SearchViewTest, SelectedTypesWithNoneCheckedSearchAllTypes) {
     view->SendMessage(WM_COMMAND, ID_TREE_UNCHECK_TYPES);
     PressSearch();
     ASSERT_TRUE(WaitForSearchEnd());
-    EXPECT_EQ(view->Search().typeMask, 0xFFFFFFFFu);
+    EXPECT_EQ(view->Search().Request().typeMask, 0xFFFFFFFFu);
     EXPECT_TRUE(On(L"All Types"));
     ChooseMode(SM_INTEGER);
     Type(IDC_SEARCH_TEXT, L"5");
     PressSearch();
     ASSERT_TRUE(WaitForSearchEnd());
-    EXPECT_EQ(view->Search().typeMask, 0x810u);
+    EXPECT_EQ(view->Search().Request().typeMask, 0x810u);
 }
 
 TEST_F(SearchViewTest, LengthRangeToZeroOrBelowFromHasNoUpperBound) {
@@ -274,27 +275,27 @@ TEST_F(SearchViewTest, LengthRangeToZeroOrBelowFromHasNoUpperBound) {
     SetNumber(L"To", 50);
     PressSearch();
     ASSERT_TRUE(WaitForSearchEnd());
-    EXPECT_FALSE(view->Search().lengthFilterOn) << "the range applies only while checked";
-    EXPECT_EQ(view->Search().minLength, 0u);
+    EXPECT_FALSE(view->Search().Request().lengthFilterOn) << "the range applies only while checked";
+    EXPECT_EQ(view->Search().Request().minLength, 0u);
 
     SetOption(L"Data length range (bytes)", true);
     PressSearch();
     ASSERT_TRUE(WaitForSearchEnd());
-    EXPECT_TRUE(view->Search().lengthFilterOn);
-    EXPECT_EQ(view->Search().minLength, 100u);
-    EXPECT_EQ(view->Search().maxLength, 0u);
+    EXPECT_TRUE(view->Search().Request().lengthFilterOn);
+    EXPECT_EQ(view->Search().Request().minLength, 100u);
+    EXPECT_EQ(view->Search().Request().maxLength, 0u);
 
     SetNumber(L"From", 10);
     SetNumber(L"To", 20);
     PressSearch();
     ASSERT_TRUE(WaitForSearchEnd());
-    EXPECT_EQ(view->Search().minLength, 10u);
-    EXPECT_EQ(view->Search().maxLength, 20u);
+    EXPECT_EQ(view->Search().Request().minLength, 10u);
+    EXPECT_EQ(view->Search().Request().maxLength, 20u);
 
     SetNumber(L"To", 0);
     PressSearch();
     ASSERT_TRUE(WaitForSearchEnd());
-    EXPECT_EQ(view->Search().maxLength, 0u);
+    EXPECT_EQ(view->Search().Request().maxLength, 0u);
 }
 
 TEST_F(SearchViewTest, DateBoundsCombinePickedDateAndTime) {
@@ -306,10 +307,10 @@ TEST_F(SearchViewTest, DateBoundsCombinePickedDateAndTime) {
     DateTime_SetSystemtime(Item(IDC_FROM_TIME), GDT_VALID, &time);
     PressSearch();
     ASSERT_TRUE(WaitForSearchEnd());
-    EXPECT_TRUE(view->Search().modifiedAfterOn);
-    EXPECT_FALSE(view->Search().modifiedBeforeOn);
+    EXPECT_TRUE(view->Search().Request().modifiedAfterOn);
+    EXPECT_FALSE(view->Search().Request().modifiedBeforeOn);
     SYSTEMTIME got = {};
-    FileTimeToSystemTime(&view->Search().modifiedAfter, &got);
+    FileTimeToSystemTime(&view->Search().Request().modifiedAfter, &got);
     EXPECT_EQ(got.wYear, 2021);
     EXPECT_EQ(got.wMonth, 3);
     EXPECT_EQ(got.wDay, 14);
@@ -323,7 +324,7 @@ TEST_F(SearchViewTest, ExcludeKeysOnlyWhileCheckedAndTheFieldKeepsWhatWasExclude
     SetWindowTextW(Item(IDC_EXCLUDE), L"HKCU\\Software\\Zeta");
     PressSearch();
     ASSERT_TRUE(WaitForSearchEnd());
-    EXPECT_EQ(view->Search().excludeKeys.size(), 1u) << "unchecked: only the history key";
+    EXPECT_EQ(view->Search().Request().excludeKeys.size(), 1u) << "unchecked: only the history key";
 
     Check(IDC_EXCLUDE_CHECK, true);
     SetWindowTextW(Item(IDC_EXCLUDE), L"HKCU\\Software\\Alpha");
@@ -332,8 +333,8 @@ TEST_F(SearchViewTest, ExcludeKeysOnlyWhileCheckedAndTheFieldKeepsWhatWasExclude
     SetWindowTextW(Item(IDC_EXCLUDE), L"HKCU\\Software\\Zeta");
     PressSearch();
     ASSERT_TRUE(WaitForSearchEnd());
-    ASSERT_EQ(view->Search().excludeKeys.size(), 2u);
-    EXPECT_EQ(view->Search().excludeKeys[0].subKey, L"Software\\Zeta");
+    ASSERT_EQ(view->Search().Request().excludeKeys.size(), 2u);
+    EXPECT_EQ(view->Search().Request().excludeKeys[0].subKey, L"Software\\Zeta");
     EXPECT_EQ(SendMessageW(Item(IDC_EXCLUDE), CB_GETCOUNT, 0, 0), 2);
     // The sorted list would show "Alpha" first; the next search must exclude what this one did.
     EXPECT_EQ(Text(IDC_EXCLUDE), L"HKCU\\Software\\Zeta");
@@ -390,12 +391,13 @@ TEST_F(SearchViewTest, ResultsArrivingAfterTheWorkerEndedWaitForTheFinalListing)
     ExpectRowsInOrder(3);
 }
 
-// A worker that cannot get past the results lock stays "running" for as long as the test holds it.
+// A worker whose registry holds its first key opening stays "running" for as long as the test holds it.
 TEST_F(SearchViewTest, LiveRowsAndARowRemovedDuringTheSearchAreNotListedTwice) {
-    CKeldraThread& search = view->Search();
-    search.resultsLock.Enter();
-    ASSERT_TRUE(search.SetLookIn(L"HKCU\\QuillonNoSuchKey", L""));
-    ASSERT_TRUE(view->StartSearch());
+    HeldRegistry held;
+    SearchRequest request;
+    request.registry = held.Api();
+    ASSERT_TRUE(ParseKeyList(L"HKCU\\QuillonNoSuchKey", request.lookIn));
+    ASSERT_TRUE(view->StartSearch(request));
     ASSERT_TRUE(Pump([&] { return Text(IDC_SEARCH_BUTTON) == L"Stop"; }));
     EXPECT_EQ(Pane(kPaneTotals), L"");
     FillResults(4);
@@ -415,21 +417,24 @@ TEST_F(SearchViewTest, LiveRowsAndARowRemovedDuringTheSearchAreNotListedTwice) {
     }
     EXPECT_EQ(listed, (std::set<DWORD_PTR>{1, 2, 3}));
 
-    search.resultsLock.Leave();
+    held.Release();
     view->StopSearch();
     Pump([] { return false; }, 100);
 }
 
 TEST_F(SearchViewTest, ClosingDuringASearchTellsTheWorkerToStopAndSaves) {
     CKeldraThread& search = view->Search();
-    search.resultsLock.Enter();
-    ASSERT_TRUE(search.SetLookIn(L"HKCU\\QuillonNoSuchKey", L""));
+    HeldRegistry held;
+    SearchRequest request;
+    request.registry = held.Api();
+    ASSERT_TRUE(ParseKeyList(L"HKCU\\QuillonNoSuchKey", request.lookIn));
     Type(IDC_SEARCH_TEXT, L"kept");
-    ASSERT_TRUE(view->StartSearch());
+    ASSERT_TRUE(view->StartSearch(request));
+    ASSERT_TRUE(held.WaitUntilHeld());
     view->DestroyWindow();
     EXPECT_TRUE(search.IsStopSet());
     EXPECT_TRUE(search.IsRunning()) << "not waited for";
-    search.resultsLock.Leave();
+    held.Release();
     view.reset(); // the engine waits for its worker
     EXPECT_EQ(ReadFormState().mode, DWORD{SM_FIND_STRING});
     HKEY key = nullptr;

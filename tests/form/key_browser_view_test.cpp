@@ -132,7 +132,7 @@ protected:
         std::vector<std::wstring> keys;
         CHTMLListCtrl& list = view->ResultsList();
         for (int row = 0; row < list.GetItemCount(); ++row) {
-            keys.push_back(view->Search().results[list.GetItemData(row)].KeyPath().substr(kTestKey.size()));
+            keys.push_back(StoredRecord(view->Results(), list.GetItemData(row)).KeyPath().substr(kTestKey.size()));
         }
         return keys;
     }
@@ -208,8 +208,10 @@ TEST_F(KeyBrowserViewTest, SelectingAKeyListsItAndItsSubKeysAndAllListsEveryResu
     EXPECT_EQ(Pane(0), L"2 item(s) shown");
 
     // A result removed from the list stays out when "All" lists every result again.
-    for (SearchResult& record : view->Search().results) {
-        record.removed = record.KeyPath() == kTestKey + L"\\AX";
+    for (size_t i = 0; i < view->Results().Count(); ++i) {
+        if (StoredRecord(view->Results(), i).KeyPath() == kTestKey + L"\\AX") {
+            view->Search().Results().MarkRemoved(i);
+        }
     }
     Select(At({L"All"}));
     EXPECT_EQ(ListedKeys(), (std::vector<std::wstring>{L"", L"\\A", L"\\B\\C", L"\\B\\C\\D"}));

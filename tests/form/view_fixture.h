@@ -45,6 +45,13 @@ public:
 
 inline const std::wstring kTestKey = L"Software\\QuillonViewTest";
 
+// A copy of the stored record at index (an empty record when there is none).
+inline SearchResult StoredRecord(const ResultsStore& store, size_t index) {
+    SearchResult record;
+    EXPECT_TRUE(store.Copy(index, record)) << "no record " << index;
+    return record;
+}
+
 class ViewTest : public testing::Test {
 protected:
     void SetUp() override {

@@ -1,7 +1,7 @@
 // The key browser's contents without windows: the key map the engine builds for a set of result keys, the
 // children it yields below a key (from the registry for this computer, from the map for a remote search),
 // bold keys, expand buttons and look-in branch paths.
-#include "engine/keldra_thread.h"
+#include "engine/results_store.h"
 #include "results/key_tree.h"
 #include "results/key_tree_children.h"
 #include "tests/common/test_support.h"
@@ -18,12 +18,11 @@ const std::wstring kRootPath = L"HKEY_CURRENT_USER\\" + kRoot;
 
 // The map the engine records for these keys with results of their own.
 KeyTreeMap MapOf(const std::vector<std::wstring>& resultKeys) {
-    CKeldraThread search;
-    search.keyTreeOn = TRUE;
+    ResultsStore store;
     for (const std::wstring& key : resultKeys) {
-        search.AddToKeyTree(key);
+        store.MarkKeyWithResults(key);
     }
-    return search.keyTree;
+    return store.TakeKeyTree();
 }
 
 std::vector<std::wstring> Names(const std::vector<KeyTreeChild>& children) {

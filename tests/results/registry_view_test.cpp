@@ -81,12 +81,15 @@ protected:
 
     // The data results of a search of HKLM\Software for the test's values.
     std::vector<SearchResult> Search() {
+        SearchRequest request;
+        request.options = SO_DATA;
+        ParseKeyList(L"HKLM\\Software", request.lookIn);
+        EXPECT_TRUE(SetRequestPattern(request, L"QuillonViewData"));
         CKeldraThread engine;
-        engine.options = SO_DATA;
-        engine.SetLookIn(L"HKLM\\Software", L"");
-        EXPECT_TRUE(engine.SetSearchString(L"QuillonViewData", SM_FIND_STRING));
-        engine.Run();
-        return {engine.results.begin(), engine.results.end()};
+        engine.RunHere(request);
+        std::vector<SearchResult> results;
+        engine.Results().ReadFrom(0, [&](size_t, const SearchResult& record) { results.push_back(record); });
+        return results;
     }
     const SearchResult* Find(const std::vector<SearchResult>& results, const std::wstring& data) {
         const auto found = std::find_if(results.begin(), results.end(),

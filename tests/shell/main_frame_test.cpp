@@ -6,6 +6,7 @@
 #include "shell/help.h"
 #include "base/settings.h"
 #include "shell/shell_launch.h"
+#include "tests/common/held_registry.h"
 #include "tests/common/message_box_closer.h"
 #include "tests/common/test_support.h"
 #include "winlib/ribbon.h"
@@ -344,21 +345,22 @@ TEST_F(FrameTest, ScanStatusTexts) {
 
 // A whole search through the view: the engine's notices become the frame's texts.
 TEST_F(FrameTest, ShortSearchReportsZeroSeconds) {
-    CKeldraThread& search = frame->View().Search();
-    ASSERT_TRUE(search.SetLookIn(L"HKEY_CURRENT_USER\\Software\\Orvanta", L""));
-    ASSERT_TRUE(frame->View().StartSearch());
+    SearchRequest request;
+    ASSERT_TRUE(ParseKeyList(L"HKEY_CURRENT_USER\\Software\\Orvanta", request.lookIn));
+    ASSERT_TRUE(frame->View().StartSearch(request));
     EXPECT_TRUE(testsupport::PumpUntil([&] { return DefaultPaneText() != L"Ready (F1 for help)"; }));
     EXPECT_TRUE(testsupport::PumpUntil([&] { return DefaultPaneText().rfind(L"Scan Finished", 0) == 0; }));
     EXPECT_EQ(DefaultPaneText(), L"Scan Finished (0 sec)");
 }
 
-// The worker cannot finish while this thread holds the results lock, so "a search is running" holds for
-// exactly as long as the test wants.
+// The worker cannot open its first key while the test holds its registry, so "a search is running" holds
+// for exactly as long as the test wants.
 TEST_F(FrameTest, CloseIsRefusedWhileASearchRunsAndAcceptedAfter) {
-    CKeldraThread& search = frame->View().Search();
-    ASSERT_TRUE(search.SetLookIn(L"HKEY_CURRENT_USER\\Software\\Orvanta", L""));
-    search.resultsLock.Enter();
-    ASSERT_TRUE(frame->View().StartSearch());
+    HeldRegistry held;
+    SearchRequest request;
+    request.registry = held.Api();
+    ASSERT_TRUE(ParseKeyList(L"HKEY_CURRENT_USER\\Software\\Orvanta", request.lookIn));
+    ASSERT_TRUE(frame->View().StartSearch(request));
     ASSERT_TRUE(frame->View().IsSearchRunning());
     frame->SendMessage(WM_SYSCOMMAND, SC_CLOSE);
     Command(ID_APP_EXIT);
@@ -366,7 +368,7 @@ TEST_F(FrameTest, CloseIsRefusedWhileASearchRunsAndAcceptedAfter) {
     EXPECT_TRUE(frame->IsWindow()) << "neither the close button nor Exit may close the window";
     EXPECT_TRUE(testsupport::PumpUntil([&] { return DefaultPaneText() == L"Scanning..."; }));
 
-    search.resultsLock.Leave();
+    held.Release();
     frame->View().StopSearch();
     EXPECT_FALSE(frame->View().IsSearchRunning());
     EXPECT_TRUE(testsupport::PumpUntil([&] { return DefaultPaneText() == L"Scan cancelled"; }));
@@ -400,9 +402,11 @@ TEST_F(FrameTest, IdlePassForwardsOneQueuedResultWhileTheWorkerRuns) {
     testsupport::PumpUntil([] { return false; }, 100);
     EXPECT_TRUE(sink.results.empty()) << "no worker: the record is dropped";
 
-    CKeldraThread& search = frame->View().Search();
-    search.resultsLock.Enter();
-    ASSERT_TRUE(frame->View().StartSearch());
+    HeldRegistry held;
+    SearchRequest request;
+    request.registry = held.Api();
+    ASSERT_TRUE(ParseKeyList(L"HKEY_CURRENT_USER\\Software\\Orvanta", request.lookIn));
+    ASSERT_TRUE(frame->View().StartSearch(request));
     MsgQueuePost(sink, 2);
     MsgQueuePost(sink, 3);
     frame->OnIdle();
@@ -411,7 +415,7 @@ TEST_F(FrameTest, IdlePassForwardsOneQueuedResultWhileTheWorkerRuns) {
     frame->OnIdle();
     testsupport::PumpUntil([&] { return sink.results.size() > 1; }, 2000);
     EXPECT_EQ(sink.results, (std::vector<LPARAM>{2, 3}));
-    search.resultsLock.Leave();
+    held.Release();
     frame->View().StopSearch();
     sink.DestroyWindow();
 }
