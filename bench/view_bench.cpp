@@ -9,6 +9,7 @@
 #include "bench/alternate.h"
 #include "bench/frame_search.h"
 #include "bench/needle_tree.h"
+#include "base/settings.h"
 
 #include <windows.h>
 
@@ -27,6 +28,9 @@ int wmain(int argc, wchar_t** argv) {
     const int values = argc > 2 && argv[2][0] != L'-' ? _wtoi(argv[2]) : 50;
     const int rounds = benchalt::RoundsArg(argc, argv);
     needletree::BuildTree(kTreePath, keys, values);
+    // Every result is listed: the result limit is off on both sides.
+    const DWORD stopOnLimit = ReadSetting(kStopSearchOnLimitSetting);
+    WriteSetting(kStopSearchOnLimitSetting, 0);
 
     framesearch::FrameSearch frame;
     if (!frame.Open(false)) {
@@ -51,5 +55,6 @@ int wmain(int argc, wchar_t** argv) {
     std::printf("view/engine %s\n", benchalt::RatioText(samples).c_str());
 
     RegDeleteTreeW(HKEY_CURRENT_USER, kTreePath);
+    WriteSetting(kStopSearchOnLimitSetting, stopOnLimit);
     return 0;
 }

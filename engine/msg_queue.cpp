@@ -3,11 +3,14 @@
 #include "base/win_handles.h"
 #include "engine/search_types.h"
 
+#include <atomic>
 #include <new>
 
 namespace {
 
 UniqueHandle g_queue;
+// Records in the queue: counted up by the producer once a record is queued, down by whoever takes it out.
+std::atomic<long> g_waiting{0};
 
 } // namespace
 
@@ -40,7 +43,9 @@ bool MsgQueuePost(HWND window, size_t index) {
     record->message = WM_SEARCH_NOTIFY;
     record->wParam = SN_RESULT;
     record->lParam = static_cast<LPARAM>(index);
+    ++g_waiting;
     if (!PostQueuedCompletionStatus(g_queue.Get(), 0, 0, &record->header)) {
+        --g_waiting;
         delete record;
         return false;
     }
@@ -57,7 +62,13 @@ QueuedMessagePtr MsgQueueGet() {
     if (!GetQueuedCompletionStatus(g_queue.Get(), &bytes, &key, &overlapped, 0) || !overlapped) {
         return nullptr;
     }
+    --g_waiting;
     return QueuedMessagePtr(reinterpret_cast<QueuedMessage*>(overlapped));
+}
+
+size_t MsgQueueWaiting() {
+    const long waiting = g_waiting.load();
+    return waiting > 0 ? static_cast<size_t>(waiting) : 0;
 }
 
 void MsgQueueDrain() {
@@ -81,6 +92,7 @@ bool MsgQueueDrainFor(DWORD budgetMs) {
         for (ULONG i = 0; i < taken; ++i) {
             delete reinterpret_cast<QueuedMessage*>(entries[i].lpOverlapped);
         }
+        g_waiting -= static_cast<long>(taken);
         if (taken < kBatch) {
             return true;
         }

@@ -24,6 +24,8 @@ void MsgQueueClose();
 bool MsgQueuePost(HWND window, size_t index);
 // Takes one record without waiting; null when the queue is absent or empty.
 QueuedMessagePtr MsgQueueGet();
+// How many records wait in the queue now (a snapshot: the producer and the consumer run on their own).
+size_t MsgQueueWaiting();
 // Frees every queued record without posting it.
 void MsgQueueDrain();
 // Frees queued records without posting them, in batches, for about budgetMs milliseconds at most; true once

@@ -284,7 +284,10 @@ bool CKeldraThread::InDateRange(const FILETIME& time) const {
 }
 
 void CKeldraThread::Announce(size_t index) {
-    if (request_.notifyWindow && IsWindow(request_.notifyWindow)) {
+    // One record at a time waits in the queue. The view lists every result up to the index a record carries,
+    // so the results found while one waits need no record of their own: the next record, or the final sweep
+    // after SN_FINISHED, lists them. Queueing each result cost a server call per result on both threads.
+    if (request_.notifyWindow && MsgQueueWaiting() == 0 && IsWindow(request_.notifyWindow)) {
         MsgQueuePost(request_.notifyWindow, index);
     }
 }

@@ -293,9 +293,13 @@ std::optional<ResultLine> ListResult(const SearchResult& record, size_t index) {
     if (record.removed) {
         return std::nullopt;
     }
-    ResultLine line{{}, record.IsKey() ? 0 : TypeName(record.type).icon, index};
+    ResultLine line{{}, ResultIcon(record), index};
     ListLineMarkup(record, line.text);
     return line;
+}
+
+int ResultIcon(const SearchResult& record) {
+    return record.IsKey() ? 0 : TypeName(record.type).icon;
 }
 
 void ListLineMarkup(const SearchResult& record, std::wstring& line) {

@@ -77,6 +77,8 @@ struct ResultLine {
 
 // The list line of a record; nothing for a record the user removed.
 std::optional<ResultLine> ListResult(const SearchResult& record, size_t index);
+// The type icon of a record's list line.
+int ResultIcon(const SearchResult& record);
 // The same line's markup written into `line` (emptied first): nothing for a removed record. The list makes
 // a row's markup with it whenever the row is drawn.
 void ListLineMarkup(const SearchResult& record, std::wstring& line);

@@ -277,6 +277,7 @@ void CKeldraWTLView::FillModeList(DWORD savedMode) {
 
 void CKeldraWTLView::OnTimer(UINT_PTR id) {
     if (id == kTotalsTimer) {
+        m_list.CommitRows();
         WriteTotals(m_search.Results().Count());
     } else if (id == kStartupTimer) {
         OnStartupTimer();

@@ -225,6 +225,7 @@ private:
     volatile LONG m_stopRequested = 0;
     size_t m_nextToList = 0;
     DWORD m_lastTotalsTick = 0;
+    DWORD m_lastRowsCommit = 0;
     bool m_totalsWritten = false;
     bool m_listing = false;
     bool m_searchActive = false; // from SN_STARTED until the results are listed: the button reads "Stop"

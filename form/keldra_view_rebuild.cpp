@@ -22,17 +22,18 @@ void CKeldraWTLView::RebuildList(const std::wstring& filter) {
     const size_t count = m_search.Results().Count();
     const ResultsStore& store = m_search.Results();
     for (size_t index = 0; index < count; ++index) {
-        std::optional<ResultLine> line;
+        int icon = -1;
         store.Read(index, [&](const SearchResult& record) {
-            if (KeyFilterAdmits(parsed, record)) {
-                line = ListResult(record, index);
+            if (!record.removed && KeyFilterAdmits(parsed, record)) {
+                icon = ResultIcon(record);
             }
         });
-        if (line) {
-            m_list.AddItem(line->text, line->icon, line->index);
+        if (icon >= 0) {
+            m_list.AddRow(icon, index);
         }
     }
     m_nextToList = count;
+    m_list.CommitRows();
     m_list.Invalidate(FALSE);
 
     wchar_t shown[64] = {};

@@ -67,6 +67,7 @@ void CHTMLListCtrl::LoadListFont() {
     // The new font goes into the measuring context before the old one is deleted.
     ::SelectObject(measureDC_, font);
     font_ = std::move(font);
+    estimates_.clear();
     SIZE number = {};
     ::GetTextExtentPoint32W(measureDC_, L"10", 2, &number);
     numberHeight_ = number.cy;
@@ -102,6 +103,54 @@ int CHTMLListCtrl::AddItem(std::wstring_view markup, int image, DWORD_PTR data) 
     }
     const HtmlListItem& row = rows_.Append(std::move(item));
     UpdateVerticalRange();
+    WidenTo(extent);
+    return row.position;
+}
+
+int CHTMLListCtrl::AddRow(int image, DWORD_PTR data) {
+    HtmlListItem item;
+    item.image = image;
+    item.data = data;
+    const auto known = estimates_.find(image);
+    if (known == estimates_.end()) {
+        // The first row of its kind is measured at once; its height is the estimate for the rest.
+        std::wstring markup;
+        if (source_) {
+            source_(data, markup);
+        }
+        WidenTo(MeasureRow(markup, item));
+        estimates_[image] = {item.height, item.textHeight};
+    } else {
+        item.height = known->second.height;
+        item.textHeight = known->second.textHeight;
+        item.measured = false;
+    }
+    rowsUncommitted_ = true;
+    const int position = rows_.Append(std::move(item)).position;
+    if (firstUncommitted_ < 0) {
+        firstUncommitted_ = position;
+    }
+    return position;
+}
+
+void CHTMLListCtrl::CommitRows() {
+    if (!rowsUncommitted_) {
+        return;
+    }
+    rowsUncommitted_ = false;
+    UpdateVerticalRange();
+    const HtmlListItem* first = rows_.At(firstUncommitted_);
+    firstUncommitted_ = -1;
+    if (first && m_hWnd) {
+        const long long top = first->top - VerticalPosition();
+        if (top < clientHeight_) {
+            RECT shown = {0, static_cast<int>(std::max<long long>(top, 0)), clientWidth_, clientHeight_};
+            InvalidateRect(&shown, FALSE);
+        }
+    }
+}
+
+void CHTMLListCtrl::WidenTo(int extent) {
     const int wanted = extent > INT_MAX - 100 ? INT_MAX : extent + 100;
     if (wanted > horizontalMax_) {
         horizontalMax_ = wanted;
@@ -109,7 +158,6 @@ int CHTMLListCtrl::AddItem(std::wstring_view markup, int image, DWORD_PTR data) 
         info.nMax = horizontalMax_;
         SetScrollBar(SB_HORZ, info);
     }
-    return row.position;
 }
 
 BOOL CHTMLListCtrl::DeleteItem(int position) {
@@ -131,6 +179,9 @@ void CHTMLListCtrl::DeleteCheckedItems() {
 void CHTMLListCtrl::DeleteAllItems() {
     ReadLineNumbers();
     rows_.Clear();
+    estimates_.clear(); // line numbers change the height of every row
+    rowsUncommitted_ = false;
+    firstUncommitted_ = -1;
     horizontalMax_ = clientWidth_;
     SCROLLINFO info = {sizeof info, SIF_RANGE | SIF_POS};
     info.nMax = horizontalMax_;

