@@ -205,11 +205,12 @@ int KernelHandles() {
 // Fault guarded against: every search added 6 GDI objects (bitmaps) that were never freed, so after about
 // 1,600 searches the process reached the system's limit.
 TEST_F(SearchLifecycle, RepeatedSearchesLeaveNoObjectsOrHandlesBehind) {
+    constexpr int kFirstPaintObjects = 6;
     BuildTree(5, 20);
     const std::wstring lookIn = L"HKCU\\" + kTree;
-    // Painted, frames and scroll bars included, before each count, and counted from the second search on:
-    // controls make their drawing objects once, at their first paint (the progress bar's first paint may fall
-    // in the second search, the list's scroll bar is drawn whenever the frame is next painted).
+    // Painted, frames and scroll bars included, before each count, and counted from the second search on.
+    // Controls make a few drawing objects once, at a first paint that may fall in any later search (a short
+    // search can end before its progress bar or a live row was ever drawn); a leak shows once per search.
     auto paint = [&] {
         RedrawWindow(frame->m_hWnd, nullptr, nullptr, RDW_INVALIDATE | RDW_FRAME | RDW_UPDATENOW | RDW_ALLCHILDREN);
     };
@@ -225,7 +226,7 @@ TEST_F(SearchLifecycle, RepeatedSearchesLeaveNoObjectsOrHandlesBehind) {
         ASSERT_TRUE(SearchToTheEnd(lookIn)) << "search " << i;
     }
     paint();
-    EXPECT_EQ(GdiObjects(), gdiAfterFirst) << "after 50 searches";
+    EXPECT_LE(GdiObjects(), gdiAfterFirst + kFirstPaintObjects) << "after 50 searches";
     // Wine's own handles come and go by one or two; a leak would show one per search.
     EXPECT_LE(KernelHandles(), handlesAfterFirst + 2) << "after 50 searches";
 
@@ -239,7 +240,7 @@ TEST_F(SearchLifecycle, RepeatedSearchesLeaveNoObjectsOrHandlesBehind) {
         frame->StatusBar().SetPaneText(ID_DEFAULT_PANE, L"");
     }
     paint();
-    EXPECT_EQ(GdiObjects(), gdiAfterFirst) << "after 50 start/stop cycles";
+    EXPECT_LE(GdiObjects(), gdiAfterFirst + kFirstPaintObjects) << "after 50 start/stop cycles";
     EXPECT_LE(KernelHandles(), handlesAfterFirst + 2) << "after 50 start/stop cycles";
 }
 
