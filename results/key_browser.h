@@ -49,7 +49,8 @@ private:
     HTREEITEM FindChild(HTREEITEM parent, const std::wstring& name) const;
     // Fetches the system's folder and computer icons once, and gives the tree the system image list.
     void LoadIcons();
-    HTREEITEM InsertItem(HTREEITEM parent, const std::wstring& text, bool askForChildren, bool bold);
+    HTREEITEM InsertItem(HTREEITEM parent, const std::wstring& text, bool askForChildren, bool bold,
+                         HTREEITEM after = TVI_SORT);
     void AddBranch(const std::wstring& path);
     // Fills an item's children unless it has some already.
     void LoadChildren(HTREEITEM item);
