@@ -6,6 +6,7 @@ void ResultsStore::Begin(ResultsOrigin origin) {
         records_.clear();
         writerCount_ = 0;
         origin_ = std::move(origin);
+        remote_ = origin_.IsRemote();
     }
     ::InterlockedExchange(&keysSearched_, 0);
     matches_ = {};
@@ -79,11 +80,6 @@ KeyTreeMap ResultsStore::TakeKeyTree() {
 ResultsOrigin ResultsStore::Origin() const {
     CriticalSectionLock hold(lock_);
     return origin_;
-}
-
-bool ResultsStore::IsRemote() const {
-    CriticalSectionLock hold(lock_);
-    return origin_.IsRemote();
 }
 
 void ResultsStore::Release() {

@@ -13,10 +13,12 @@
 
 #include <windows.h>
 
+#include <atomic>
 #include <cstddef>
 #include <deque>
 #include <map>
 #include <string>
+#include <utility>
 #include <vector>
 
 // Where a search's results came from.
@@ -76,12 +78,16 @@ public:
         visit(records_[index]);
         return true;
     }
-    // Calls visit(index, record) for every record from `first` on, in order, under the store's lock.
-    template <class Visit> void ReadFrom(size_t first, Visit&& visit) const {
+    // Calls visit(index, record) for every record from `first` up to (not including) `end`, in order, under
+    // one taking of the store's lock.
+    template <class Visit> void ReadRange(size_t first, size_t end, Visit&& visit) const {
         CriticalSectionLock hold(lock_);
-        for (size_t i = first; i < records_.size(); ++i) {
+        for (size_t i = first; i < end && i < records_.size(); ++i) {
             visit(i, records_[i]);
         }
+    }
+    template <class Visit> void ReadFrom(size_t first, Visit&& visit) const {
+        ReadRange(first, static_cast<size_t>(-1), std::forward<Visit>(visit));
     }
     // Sets the record's removed flag, so that rebuilt lists leave it out. False when there is no such record.
     bool MarkRemoved(size_t index);
@@ -95,7 +101,8 @@ public:
     const KeyTreeMap& KeyTree() const { return keyTree_; }
 
     ResultsOrigin Origin() const;
-    bool IsRemote() const;
+    // Asked on every idle pass: answered without the lock.
+    bool IsRemote() const { return remote_.load(); }
 
     // Frees every record and the key map (the origin stays).
     void Release();
@@ -107,6 +114,7 @@ private:
     std::deque<SearchResult> records_;
     size_t writerCount_ = 0; // records_.size() as the worker knows it, read without the lock
     ResultsOrigin origin_;
+    std::atomic<bool> remote_{false};
     volatile LONG keysSearched_ = 0;
     MatchCounts matches_;
     KeyTreeMap keyTree_;

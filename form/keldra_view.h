@@ -25,6 +25,7 @@
 #include <commctrl.h>
 
 #include <string>
+#include <vector>
 
 class CMultiPaneStatusBarCtrl;
 
@@ -177,6 +178,8 @@ private:
     void ListRemainingResults();
     bool PumpMessages();
     void ListResultAt(size_t index);
+    // Lists the results from the first one not yet listed up to (not including) end.
+    void ListResultsUpTo(size_t end);
     // The list's markup source: the line of the result at index (nothing past the store's end).
     void RowMarkup(DWORD_PTR index, std::wstring& markup);
     void WriteTotals(size_t resultCount);
@@ -226,6 +229,7 @@ private:
     size_t m_nextToList = 0;
     DWORD m_lastTotalsTick = 0;
     DWORD m_lastRowsCommit = 0;
+    std::vector<int> m_rowIcons; // scratch of ListResultsUpTo
     bool m_totalsWritten = false;
     bool m_listing = false;
     bool m_searchActive = false; // from SN_STARTED until the results are listed: the button reads "Stop"

@@ -172,10 +172,11 @@ void CKeldraWTLView::OnSearchResult(size_t index) {
         return; // the final listing has taken over; it lists everything in order
     }
     const ResultsStore& store = m_search.Results();
-    if (index >= m_nextToList && IsSearchRunning()) {
-        for (size_t i = m_nextToList; i <= index; ++i) {
-            ListResultAt(i);
-        }
+    // The search's own state tells that its worker runs: a worker exists and the search has neither been
+    // stopped nor reached its final listing. Asking the thread's exit code cost a server call per notice; a
+    // notice forwarded just before the worker ended lists rows in order all the same.
+    if (index >= m_nextToList && m_search.GetHandle() && m_searchActive && m_stopRequested == 0) {
+        ListResultsUpTo(index + 1);
     }
 
     const DWORD now = ::GetTickCount();
@@ -189,6 +190,20 @@ void CKeldraWTLView::OnSearchResult(size_t index) {
         m_totalsWritten = true;
         m_lastTotalsTick = now;
         WriteTotals(store.Count());
+    }
+}
+
+void CKeldraWTLView::ListResultsUpTo(size_t end) {
+    // The records are looked at under one taking of the lock, which the worker needs for every result.
+    m_rowIcons.clear();
+    m_search.Results().ReadRange(m_nextToList, end, [&](size_t, const SearchResult& record) {
+        m_rowIcons.push_back(record.removed ? -1 : ResultIcon(record));
+    });
+    for (int icon : m_rowIcons) {
+        if (icon >= 0) {
+            m_list.AddRow(icon, m_nextToList);
+        }
+        ++m_nextToList;
     }
 }
 
