@@ -6,7 +6,9 @@
 #include "tests/common/file_test_support.h"
 
 #include <gtest/gtest.h>
+#include <winternl.h>
 
+#include <map>
 #include <string>
 #include <vector>
 
@@ -109,11 +111,14 @@ TEST(RegExportList, OnlyCheckedRowsWithRecordsBecomeEntries) {
 
 // ---- value text ----
 
-TEST(RegValueText, StringsAreEscapedAndEndAtTheirFirstNul) {
+// Fault guarded against: strings that a quoted string cannot restore (a NUL inside, no final NUL, an odd
+// size, a line break) were written quoted and cut or broken on import.
+TEST(RegValueText, StringsAreQuotedOnlyWhenTheQuotesRestoreTheirBytes) {
     EXPECT_EQ(Item(L"Path", REG_SZ, std::wstring(L"C:\\dir \"q\"\0", 11)), L"\"Path\"=\"C:\\\\dir \\\"q\\\"\"\n");
-    EXPECT_EQ(Item(L"s", REG_SZ, std::wstring(L"ab\0cd\0", 6)), L"\"s\"=\"ab\"\n");
     EXPECT_EQ(Item(L"", REG_SZ, std::wstring(L"dflt\0", 5)), L"@=\"dflt\"\n");
-    EXPECT_EQ(Item(L"e", REG_SZ, std::vector<BYTE>{}), L"\"e\"=\"\"\n");
+    EXPECT_EQ(Item(L"s", REG_SZ, std::wstring(L"a\0b\0", 4)), L"\"s\"=hex(1):61,00,00,00,62,00,00,00\n");
+    EXPECT_EQ(Item(L"s", REG_SZ, std::wstring(L"a\nb\0", 4)), L"\"s\"=hex(1):61,00,0a,00,62,00,00,00\n");
+    EXPECT_EQ(Item(L"e", REG_SZ, std::vector<BYTE>{}), L"\"e\"=hex(1):\n");
 }
 
 // Fault guarded against: a value name holding a quote or a backslash was written as it is, so importing
@@ -127,9 +132,9 @@ TEST(RegValueText, ValueNamesAreEscapedLikeStrings) {
 TEST(RegValueText, StringDataIsNeverReadPastItsSize) {
     const wchar_t buffer[] = L"abcdZZZZ";
     const BYTE* bytes = reinterpret_cast<const BYTE*>(buffer);
-    EXPECT_EQ(RegValueItem(L"n", REG_SZ, bytes, 8), L"\"n\"=\"abcd\"\n");
-    EXPECT_EQ(RegValueItem(L"n", REG_SZ, bytes, 7), L"\"n\"=\"abc\"\n");
-    EXPECT_EQ(RegValueItem(L"n", REG_SZ, bytes, 1), L"\"n\"=\"\"\n");
+    EXPECT_EQ(RegValueItem(L"n", REG_SZ, bytes, 8), L"\"n\"=hex(1):61,00,62,00,63,00,64,00\n");
+    EXPECT_EQ(RegValueItem(L"n", REG_SZ, bytes, 7), L"\"n\"=hex(1):61,00,62,00,63,00,64\n");
+    EXPECT_EQ(RegValueItem(L"n", REG_SZ, bytes, 1), L"\"n\"=hex(1):61\n");
 }
 
 TEST(RegValueText, NumbersAndByteListsOfEveryType) {
@@ -217,13 +222,13 @@ TEST_F(RegExportFile, KeyResultExportsItsValuesThenEachSubkeyBlock) {
 }
 
 TEST_F(RegExportFile, ValueResultExportsItsKeyLineAndOnlyThatValue) {
-    SetText(L"X", L"", L"default \\ \"text\"\nnext line");
+    SetText(L"X", L"", L"default \\ \"text\"");
     SetText(L"X", L"A", L"a");
     SetText(L"X", L"Ab", L"ab");
     SetDword(L"X\\S", L"D", 1);
     EXPECT_EQ(Export({ValueEntry(L"X", L""), ValueEntry(L"X", L"Ab")}).keysWritten, 2u);
-    EXPECT_EQ(ReadFileBytes(path_), Expected(kBaseLine + L"\\X]\n@=\"default \\\\ \\\"text\\\"\nnext line\"\n\n" +
-                                             kBaseLine + L"\\X]\n\"Ab\"=\"ab\"\n\n"))
+    EXPECT_EQ(ReadFileBytes(path_), Expected(kBaseLine + L"\\X]\n@=\"default \\\\ \\\"text\\\"\"\n\n" + kBaseLine +
+                                             L"\\X]\n\"Ab\"=\"ab\"\n\n"))
         << filetest::FileText(path_);
 }
 
@@ -247,6 +252,106 @@ TEST_F(RegExportFile, BinaryAndExpandStringValuesFromTheRegistry) {
     ASSERT_EQ(Export({KeyEntry(L"B"), KeyEntry(L"E")}).keysWritten, 2u);
     EXPECT_EQ(ReadFileBytes(path_), Expected(kBaseLine + L"\\B]\n" + Item(L"Data", REG_BINARY, bytes) + L"\n" +
                                              kBaseLine + L"\\E]\n\"Path\"=hex(2):25,00,58,00,25,00,00,00\n\n"));
+}
+
+// Every value below HKCU\<path>, by key path and name: type and bytes.
+std::map<std::wstring, std::pair<DWORD, std::vector<BYTE>>> ReadTree(const std::wstring& path) {
+    std::map<std::wstring, std::pair<DWORD, std::vector<BYTE>>> values;
+    KeyHandle key;
+    if (RegOpenKeyExW(HKEY_CURRENT_USER, path.c_str(), 0, KEY_READ, key.Receive()) != ERROR_SUCCESS) {
+        return values;
+    }
+    wchar_t name[256];
+    std::vector<BYTE> data(4096);
+    for (DWORD i = 0;; ++i) {
+        DWORD chars = 256, type = 0, size = static_cast<DWORD>(data.size());
+        if (RegEnumValueW(key.Get(), i, name, &chars, nullptr, &type, data.data(), &size) != ERROR_SUCCESS) {
+            break;
+        }
+        values[path + L"|" + std::wstring(name, chars)] = {type, std::vector<BYTE>(data.begin(), data.begin() + size)};
+    }
+    for (DWORD i = 0;; ++i) {
+        DWORD chars = 256;
+        if (RegEnumKeyExW(key.Get(), i, name, &chars, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) {
+            break;
+        }
+        values.merge(ReadTree(path + L"\\" + name));
+    }
+    return values;
+}
+
+// Fault guarded against: a name holding a NUL, strings that quotes cannot carry and numbers of the wrong size
+// were written so that the system's import lost or changed them, and every value after the NUL-named one.
+TEST_F(RegExportFile, SystemImportRestoresEveryWrittenValueByteForByte) {
+    const BYTE bytes[] = {1, 2, 3, 4, 5, 6, 7, 8, 9};
+    const struct {
+        std::wstring name;
+        DWORD type;
+        std::wstring text; // the data's characters, or
+        size_t size;       // its first bytes of `bytes` when text is empty
+    } values[] = {
+        {L"", REG_SZ, std::wstring(L"default\0", 8)},
+        {L"quote \"q\" \\ back", REG_SZ, std::wstring(L"C:\\x \"y\"\0", 10)},
+        {std::wstring(L"nul\0name", 8), REG_SZ, std::wstring(L"x\0", 2)},
+        {L"crlf", REG_SZ, std::wstring(L"a\r\nb\0", 5)},
+        {L"lf", REG_SZ, std::wstring(L"a\nb\0", 4)},
+        {L"unterminated", REG_SZ, L"abc"},
+        {L"odd", REG_SZ, L"", 5},
+        {L"empty", REG_SZ, L"", 0},
+        {L"inner nul", REG_SZ, std::wstring(L"ab\0cd\0", 6)},
+        {L"dword", REG_DWORD, L"", 4},
+        {L"dword3", REG_DWORD, L"", 3},
+        {L"dword0", REG_DWORD, L"", 0},
+        {L"qword", REG_QWORD, L"", 8},
+        {L"qword5", REG_QWORD, L"", 5},
+        {L"expand", REG_EXPAND_SZ, std::wstring(L"%X%\\y\0", 7)},
+        {L"multi", REG_MULTI_SZ, std::wstring(L"a\0bc\0\0", 7)},
+        {L"binary", REG_BINARY, std::wstring(60, L'\x1234')},
+        {L"none", REG_NONE, L"", 0},
+        {L"other type", 0x12345, L"", 3},
+    };
+    // The native call takes a counted name, which may hold a NUL.
+    using SetValue = LONG(WINAPI*)(HANDLE, UNICODE_STRING*, ULONG, ULONG, const void*, ULONG);
+    const auto ntSetValueKey = reinterpret_cast<SetValue>(
+        reinterpret_cast<void (*)()>(GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "NtSetValueKey")));
+    KeyHandle sub = Create(L"T\\Sub");
+    for (const auto& v : values) {
+        UNICODE_STRING name{static_cast<USHORT>(v.name.size() * 2), static_cast<USHORT>(v.name.size() * 2),
+                            const_cast<wchar_t*>(v.name.data())};
+        const void* data = v.text.empty() ? static_cast<const void*>(bytes) : v.text.data();
+        const size_t size = v.text.empty() ? v.size : v.text.size() * sizeof(wchar_t);
+        ASSERT_EQ(ntSetValueKey(sub.Get(), &name, 0, v.type, data, static_cast<ULONG>(size)), 0);
+    }
+    sub.Reset();
+    SetDword(L"T", L"top", 7);
+    auto before = ReadTree(kBase + L"\\T");
+    ASSERT_EQ(before.size(), 20u);
+
+    const RegExportResult result = Export({KeyEntry(L"T")});
+    EXPECT_EQ(result.status, RegExportStatus::Written);
+    EXPECT_EQ(result.keysWritten, 2u);
+    EXPECT_EQ(result.valuesLeftOut, 1u);
+    EXPECT_EQ(result.keysFailed, 0u);
+    testsupport::DeleteKey(kBase + L"\\T");
+    ASSERT_EQ(testsupport::RunReg(L"import \"" + path_ + L"\""), 0u) << filetest::FileText(path_);
+
+    before.erase(kBase + L"\\T\\Sub|" + values[2].name);
+    // The system's import ends string data that lacks a NUL character with one, and puts it over the odd last
+    // byte of odd-sized data: such data is checked in the file, the other one is allowed its added NUL.
+    const std::wstring odd = kBase + L"\\T\\Sub|odd";
+    EXPECT_NE(filetest::FileText(path_).find(L"\"odd\"=hex(1):01,02,03,04,05\r\n"), std::wstring::npos);
+    before.erase(odd);
+    auto after = ReadTree(kBase + L"\\T");
+    after.erase(odd);
+    for (auto& [name, value] : after) {
+        std::vector<BYTE> original = before[name].second;
+        const bool endsInNul = original.size() >= 2 && original.back() == 0 && original[original.size() - 2] == 0;
+        original.insert(original.end(), {0, 0});
+        if (value.first == REG_SZ && !endsInNul && value.second == original) {
+            value.second.resize(value.second.size() - 2);
+        }
+    }
+    EXPECT_EQ(after, before) << filetest::FileText(path_);
 }
 
 // Fault guarded against: when the last checked key was gone, nothing was written although earlier keys
