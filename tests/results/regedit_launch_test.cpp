@@ -195,25 +195,23 @@ BOOL CALLBACK FindValueList(HWND child, LPARAM found) {
 // Fault guarded against: with the editor already open, its tree was left on the first hive's first key and
 // no value was selected, since the typed characters carried no key data and ran together across names.
 TEST_F(RealRegEdit, RunningEditorIsWalkedPastNamesSharingAPrefixToTheValue) {
-    for (const wchar_t* sibling : {L"Gam", L"Gamma", L"Gamma2"}) {
-        RegCloseKey(testsupport::FreshKey(L"Software\\QuillonTest\\" + std::wstring(sibling)));
+    HKEY target = nullptr;
+    for (const wchar_t* sibling : {L"Gam", L"Gamma2", L"Gamma"}) { // the last is the target
+        RegCloseKey(target);
+        target = testsupport::FreshKey(L"Software\\QuillonTest\\" + std::wstring(sibling));
     }
-    HKEY target = testsupport::FreshKey(L"Software\\QuillonTest\\Gamma");
     for (const wchar_t* name : {L"Need", L"Needle", L"Needles"}) {
         RegSetValueExW(target, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(L"x"), 4);
     }
     RegCloseKey(target);
     ASSERT_TRUE(OpenRegEditAt(L"HKEY_LOCAL_MACHINE", L"Software", L""));
-    HWND editor = FindWindowW(kRegEditWindowClass, nullptr);
-    ASSERT_NE(editor, nullptr);
-
     ASSERT_TRUE(OpenRegEditAt(L"HKEY_CURRENT_USER", L"Software\\QuillonTest\\Gamma", L"Needle"));
+    HWND editor = FindWindowW(kRegEditWindowClass, nullptr);
     EXPECT_TRUE(EndsWith(EditorStatusText(editor), L"\\HKEY_CURRENT_USER\\Software\\QuillonTest\\Gamma"))
         << testing::PrintToString(EditorStatusText(editor));
     // The values are listed by name after the default row, so "Needle" is the last but one.
     HWND list = nullptr;
     EnumChildWindows(editor, &FindValueList, reinterpret_cast<LPARAM>(&list));
-    ASSERT_NE(list, nullptr);
     const LRESULT count = SendMessageW(list, LVM_GETITEMCOUNT, 0, 0);
     EXPECT_EQ(SendMessageW(list, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED), count - 2);
     EXPECT_TRUE(CloseEditor(editor));

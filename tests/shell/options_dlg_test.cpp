@@ -313,7 +313,6 @@ TEST_F(Preferences, FontIsNotStoredWhenTheSettingsKeyIsGone) {
         seen = closer.Seen();
         Click(d, IDCANCEL);
     });
-    // The user is told that the font was not saved.
     ASSERT_EQ(seen.size(), 1u);
     EXPECT_NE(seen[0].text.find(L"1 setting(s) could not be saved"), std::wstring::npos) << seen[0].text;
     EXPECT_FALSE(dialog.FontChanged());
