@@ -67,8 +67,8 @@ std::wstring ListFormatLine(const SearchResult& record, const std::wstring* comp
 }
 
 std::wstring OutputText(OutputFormat format, const std::vector<ListedRow>& rows, bool computerColumn,
-                        size_t& keysWritten) {
-    keysWritten = 0;
+                        RegExportCounts& exported) {
+    exported = {};
     if (format == OutputFormat::List) {
         std::wstring text;
         for (const ListedRow& row : rows) {
@@ -79,17 +79,16 @@ std::wstring OutputText(OutputFormat format, const std::vector<ListedRow>& rows,
         return text;
     }
     if (format == OutputFormat::Reg) {
-        return RegExportText(ExportEntriesFromRows(rows), keysWritten);
+        return RegExportText(ExportEntriesFromRows(rows), exported);
     }
     size_t rowsWritten = 0;
     return ListSaveText(LayoutOf(format), rows, computerColumn, rowsWritten);
 }
 
 DWORD WriteOutputFile(OutputFormat format, const std::vector<ListedRow>& rows, bool computerColumn,
-                      const std::wstring& path) {
+                      const std::wstring& path, RegExportCounts& exported) {
     try {
-        size_t keysWritten = 0;
-        const std::wstring text = OutputText(format, rows, computerColumn, keysWritten);
+        const std::wstring text = OutputText(format, rows, computerColumn, exported);
         return format == OutputFormat::List ? WriteUtf8File(path, text) : WriteUtf16File(path, text);
     } catch (const std::bad_alloc&) {
         return ERROR_NOT_ENOUGH_MEMORY;

@@ -5,6 +5,7 @@
 #include "engine/search_types.h"
 #include "find/find_options.h"
 #include "output/listed_row.h"
+#include "output/reg_export.h"
 
 #include <windows.h>
 
@@ -17,11 +18,12 @@
 std::wstring ListFormatLine(const SearchResult& record, const std::wstring* computer);
 
 // The text of the results in the format, LF line ends. For reg the keys and values are read from the live
-// registry; keysWritten tells how many key blocks that gave. Throws std::bad_alloc when it does not fit.
+// registry; exported tells what that gave and what could not be exported. Throws std::bad_alloc when it does
+// not fit.
 std::wstring OutputText(OutputFormat format, const std::vector<ListedRow>& rows, bool computerColumn,
-                        size_t& keysWritten);
+                        RegExportCounts& exported);
 
 // Writes the results to a file: txt, csv, tsv and reg as the program writes its files (UTF-16LE with the
 // byte-order mark, CR LF), list as UTF-8 with CR LF. Returns ERROR_SUCCESS or the Win32 error.
 DWORD WriteOutputFile(OutputFormat format, const std::vector<ListedRow>& rows, bool computerColumn,
-                      const std::wstring& path);
+                      const std::wstring& path, RegExportCounts& exported);

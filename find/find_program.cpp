@@ -129,8 +129,9 @@ int RunFind(const std::vector<std::wstring>& args, FindConsole& console, const R
                     (logPath.empty() ? std::wstring(kSearchLogName) : logPath) + L"\n");
     }
 
+    RegExportCounts exported;
     if (!options.outputPath.empty()) {
-        const DWORD written = WriteOutputFile(options.format, rows, remote, options.outputPath);
+        const DWORD written = WriteOutputFile(options.format, rows, remote, options.outputPath, exported);
         if (written != ERROR_SUCCESS) {
             console.Err(L"quillon-find: --output: cannot write '" + options.outputPath + L"': " +
                         SystemErrorText(written) + L"\n");
@@ -138,12 +139,16 @@ int RunFind(const std::vector<std::wstring>& args, FindConsole& console, const R
         }
     } else {
         try {
-            size_t keysWritten = 0;
-            console.Out(OutputText(options.format, rows, remote, keysWritten));
+            console.Out(OutputText(options.format, rows, remote, exported));
         } catch (const std::bad_alloc&) {
             console.Err(L"quillon-find: the results do not fit in memory\n");
             return kExitFileNotWritten;
         }
+    }
+    if (exported.Failures() > 0) {
+        const std::wstring logPath = WriteExportLog(exported.problems);
+        console.Err(L"quillon-find: " + ExportFailureText(exported.keysFailed, exported.valuesLeftOut, logPath) +
+                    L"\n");
     }
     if (computersFailed) {
         return kExitComputersFailed;

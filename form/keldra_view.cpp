@@ -376,11 +376,16 @@ void CKeldraWTLView::OnDestroy() {
     if (m_search.GetHandle()) {
         m_search.SetStopEvent();
     }
-    SaveHistories(m_searchText, m_lookIn, m_exclude);
-    SaveFormState();
+    SettingWriteFailures failures;
+    SaveHistories(m_searchText, m_lookIn, m_exclude, failures);
+    SaveFormState(failures);
+    if (failures.Count() > 0) {
+        // The window is going away: the message has no owner.
+        ::MessageBoxW(nullptr, failures.Report().c_str(), nullptr, MB_OK | MB_ICONWARNING);
+    }
 }
 
-void CKeldraWTLView::SaveFormState() {
+void CKeldraWTLView::SaveFormState(SettingWriteFailures& failures) {
     FormState state = {};
     state.mode = CurrentMode();
     state.options = m_options.ReadLookAt(false);
@@ -388,5 +393,5 @@ void CKeldraWTLView::SaveFormState() {
     state.excludeKeys = IsDlgButtonChecked(IDC_EXCLUDE_CHECK) == BST_CHECKED;
     state.modifiedFrom = IsDlgButtonChecked(IDC_MODIFIED_FROM) == BST_CHECKED;
     state.modifiedTo = IsDlgButtonChecked(IDC_MODIFIED_TO) == BST_CHECKED;
-    WriteFormState(state);
+    WriteFormState(state, failures);
 }

@@ -163,7 +163,7 @@ private:
     void SetSearchButton(bool searching);
     std::wstring ControlText(int id) const;
     void ShowMessage(const wchar_t* text);
-    void SaveFormState();
+    void SaveFormState(class SettingWriteFailures& failures);
 
     // The search (keldra_view_search.cpp).
     void OnSearchButton();

@@ -86,9 +86,12 @@ void COptionsDlg::OnChooseFont() {
     }
     // Stored now, so that the choice survives a Cancel of Preferences; the list takes it after OK or at
     // the next start.
-    if (StoreListFont(font)) {
+    SettingWriteFailures failures;
+    if (failures.Check(StoreListFont(font), std::wstring(kSettingsSubKey) + L"\\" + kFont)) {
         m_listFont = font;
         m_fontChanged = true;
+    } else {
+        ::MessageBoxW(m_hWnd, failures.Report().c_str(), nullptr, MB_OK | MB_ICONWARNING);
     }
 }
 
@@ -100,7 +103,11 @@ void COptionsDlg::OnOK() {
     values.keyTree = IsChecked(IDC_PREF_KEY_TREE);
     values.lineNumbers = IsChecked(IDC_PREF_LINE_NUMBERS);
     values.clearSearchHistory = IsChecked(IDC_PREF_CLEAR_HISTORY);
-    WritePreferences(values);
+    const SettingWriteFailures failures = WritePreferences(values);
+    if (failures.Count() > 0) {
+        // The values that were written take effect; the dialog closes as after any OK.
+        ::MessageBoxW(m_hWnd, failures.Report().c_str(), nullptr, MB_OK | MB_ICONWARNING);
+    }
     m_ribbonChoice = IsChecked(IDC_PREF_RIBBON);
     EndDialog(IDOK);
 }

@@ -64,13 +64,20 @@ PreferenceValues ReadPreferences() {
     return values;
 }
 
-void WritePreferences(const PreferenceValues& values) {
-    WriteSetting(kStopSearchOnLimitSetting, Flag(values.stopOnLimit));
-    WriteSetting(kStopLimitSetting, ClampSetting(kStopLimitSetting, values.stopLimit));
-    WriteSetting(kUnicodeBinarySearchSetting, Flag(values.unicodeBinarySearch));
-    WriteSetting(kKeyTreeSetting, Flag(values.keyTree));
-    WriteSetting(kLineNumbersSetting, Flag(values.lineNumbers));
-    WriteSetting(kClearSearchHistorySetting, Flag(values.clearSearchHistory));
+SettingWriteFailures WritePreferences(const PreferenceValues& values) {
+    const std::pair<const SettingInfo&, DWORD> writes[] = {
+        {kStopSearchOnLimitSetting, Flag(values.stopOnLimit)},
+        {kStopLimitSetting, ClampSetting(kStopLimitSetting, values.stopLimit)},
+        {kUnicodeBinarySearchSetting, Flag(values.unicodeBinarySearch)},
+        {kKeyTreeSetting, Flag(values.keyTree)},
+        {kLineNumbersSetting, Flag(values.lineNumbers)},
+        {kClearSearchHistorySetting, Flag(values.clearSearchHistory)},
+    };
+    SettingWriteFailures failures;
+    for (const auto& [setting, value] : writes) {
+        failures.Check(WriteSetting(setting, value), std::wstring(kSettingsSubKey) + L"\\" + setting.name);
+    }
+    return failures;
 }
 
 DWORD StopLimitFromText(std::wstring_view text) {

@@ -306,10 +306,15 @@ TEST_F(Preferences, FontIsNotStoredWhenTheSettingsKeyIsGone) {
     // The key vanishes while the font dialog is open; storing the font must not create it again.
     g_fontDialog.during = [] { testsupport::ResetProgramKey(); };
     COptionsDlg dialog(false, false, Font(L"Consolas", -14));
-    Run(dialog, [](HWND d) {
+    std::vector<testsupport::SeenBox> seen;
+    Run(dialog, [&](HWND d) {
+        testsupport::MessageBoxCloser closer(IDOK, L"Error");
         Click(d, IDC_PREF_FONT);
+        seen = closer.Seen();
         Click(d, IDCANCEL);
     });
+    ASSERT_EQ(seen.size(), 1u);
+    EXPECT_NE(seen[0].text.find(L"1 setting(s) could not be saved"), std::wstring::npos) << seen[0].text;
     EXPECT_FALSE(dialog.FontChanged());
     KeyHandle key;
     EXPECT_NE(RegOpenKeyExW(HKEY_CURRENT_USER, kSettingsPath.c_str(), 0, KEY_READ, key.Receive()), ERROR_SUCCESS);
