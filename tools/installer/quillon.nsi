@@ -31,6 +31,7 @@ SetCompressor /SOLID lzma
 InstallDir "${PROGRAM_FILES}\Quillon"
 ; An upgrade goes where the version before it was installed.
 InstallDirRegKey HKLM "${UNINSTALL_KEY}" "InstallLocation"
+BrandingText "${COMPANY}"
 ShowInstDetails nevershow
 ShowUninstDetails nevershow
 
