@@ -10,7 +10,6 @@
 #include <string>
 #include <vector>
 
-inline constexpr wchar_t kFindVersion[] = L"1.0";
 inline constexpr wchar_t kDefaultLookIn[] = L"HKEY_CURRENT_USER;HKEY_LOCAL_MACHINE";
 // The look-in text of a remote search when none is given: the form switches to it for a remote computer.
 inline constexpr wchar_t kDefaultRemoteLookIn[] = L"HKEY_LOCAL_MACHINE;HKEY_USERS";

@@ -5,6 +5,8 @@
 #include "find/fleet_search.h"
 #include "find/system_text.h"
 
+#include "base/program_version.h"
+
 #include <atomic>
 #include <new>
 
@@ -82,7 +84,8 @@ int RunFind(const std::vector<std::wstring>& args, FindConsole& console, const R
         return kExitFound;
     }
     if (options.version) {
-        console.Out(std::wstring(L"quillon-find ") + kFindVersion + L"\n");
+        const std::wstring version = ModuleVersionText();
+        console.Out(L"quillon-find " + (version.empty() ? std::wstring(L"(no version resource)") : version) + L"\n");
         return kExitFound;
     }
     std::vector<ComputerSearch> computers;

@@ -7,6 +7,7 @@
 
 #define IDD_ABOUTBOX 100
 #define IDC_ABOUT_LINK 1046
+#define IDC_ABOUT_PRODUCT 1047 /* "Quillon <version>", the version read from the version resource */
 
 // The search view (form above, results list below).
 #define IDD_KELDRAWTL_FORM 129

@@ -1,5 +1,6 @@
 // The command line: every option reaches the search, the defaults mirror the form, and every bad value is
 // refused with exit code 2 and a message that names the option or the rule.
+#include "base/program_version.h"
 #include "find/find_options.h"
 #include "tests/find/find_fixture.h"
 
@@ -159,5 +160,7 @@ TEST(FindOptions, HelpAndVersionSucceedWithoutSearching) {
     EXPECT_NE(help.out.find(L"--computers FILE"), std::wstring::npos);
     findtest::Outcome version = Find({L"--version"});
     EXPECT_EQ(version.code, kExitFound);
-    EXPECT_EQ(version.out, L"quillon-find 1.0\n");
+    // The version is the one of the program's version resource (linked into this test program too).
+    EXPECT_EQ(version.out, L"quillon-find " + ModuleVersionText() + L"\n");
+    EXPECT_FALSE(ModuleVersionText().empty());
 }
