@@ -205,6 +205,7 @@ int KernelHandles() {
 TEST_F(SearchLifecycle, RepeatedSearchesLeaveNoObjectsOrHandlesBehind) {
     BuildTree(5, 20);
     const std::wstring lookIn = L"HKCU\\" + kTree;
+    constexpr int kLateObjects = 8;
     // Painted before each count, and counted from the second search on: controls make their drawing objects
     // once, at their first paint (the progress bar's first paint may fall in the second search).
     auto paint = [&] {
@@ -222,8 +223,10 @@ TEST_F(SearchLifecycle, RepeatedSearchesLeaveNoObjectsOrHandlesBehind) {
         ASSERT_TRUE(SearchToTheEnd(lookIn)) << "search " << i;
     }
     paint();
-    EXPECT_EQ(GdiObjects(), gdiAfterFirst) << "after 50 searches";
-    // Wine's own handles come and go by one or two; a leak would show one per search.
+    // A leak shows one object or handle per search, fifty in all. A control may still make a drawing object
+    // of its own at a first paint that a busy machine delays (a handful in all), and Wine's own handles come
+    // and go by one or two: those are allowed.
+    EXPECT_LE(GdiObjects(), gdiAfterFirst + kLateObjects) << "after 50 searches";
     EXPECT_LE(KernelHandles(), handlesAfterFirst + 2) << "after 50 searches";
 
     CKeldraWTLView& view = frame->View();
@@ -236,7 +239,7 @@ TEST_F(SearchLifecycle, RepeatedSearchesLeaveNoObjectsOrHandlesBehind) {
         frame->StatusBar().SetPaneText(ID_DEFAULT_PANE, L"");
     }
     paint();
-    EXPECT_EQ(GdiObjects(), gdiAfterFirst) << "after 50 start/stop cycles";
+    EXPECT_LE(GdiObjects(), gdiAfterFirst + kLateObjects) << "after 50 start/stop cycles";
     EXPECT_LE(KernelHandles(), handlesAfterFirst + 2) << "after 50 start/stop cycles";
 }
 
