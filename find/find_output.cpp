@@ -23,6 +23,30 @@ std::wstring Field(const std::wstring& text) {
     return field;
 }
 
+// A value's data display without its markup: the colour and italic tags go, the text between them stays (the
+// notices "<more data...>" and "<binary data not shown>" are text inside italic tags).
+std::wstring DataShown(const SearchResult& record) {
+    const std::wstring markup = DataMarkup(record);
+    std::wstring shown;
+    shown.reserve(markup.size());
+    const std::wstring_view fontOpen = L"<font color=#";
+    for (size_t at = 0; at < markup.size();) {
+        const std::wstring_view rest(markup.data() + at, markup.size() - at);
+        if (rest.rfind(fontOpen, 0) == 0 && rest.size() >= kOpenTagLength) {
+            at += kOpenTagLength;
+        } else if (rest.rfind(kCloseTag, 0) == 0) {
+            at += kCloseTagLength;
+        } else if (rest.rfind(L"<i>", 0) == 0) {
+            at += 3;
+        } else if (rest.rfind(L"</i>", 0) == 0) {
+            at += 4;
+        } else {
+            shown += markup[at++];
+        }
+    }
+    return shown;
+}
+
 ListLayout LayoutOf(OutputFormat format) {
     switch (format) {
     case OutputFormat::Txt:
@@ -62,12 +86,12 @@ std::wstring ListFormatLine(const SearchResult& record, const std::wstring* comp
     }
     line += Field(keyPath) + L"\t" + Field(record.valueName) + L"\t" +
             (record.IsKey() ? std::wstring(L"<KEY>") : std::wstring(TypeName(record.type).name)) + L"\t" +
-            Field(record.dataText) + L"\n";
+            Field(record.IsKey() ? std::wstring() : DataShown(record)) + L"\n";
     return line;
 }
 
 std::wstring OutputText(OutputFormat format, const std::vector<ListedRow>& rows, bool computerColumn,
-                        size_t& keysWritten) {
+                        size_t& keysWritten, const RegistryApi& registry) {
     keysWritten = 0;
     if (format == OutputFormat::List) {
         std::wstring text;
@@ -79,17 +103,17 @@ std::wstring OutputText(OutputFormat format, const std::vector<ListedRow>& rows,
         return text;
     }
     if (format == OutputFormat::Reg) {
-        return RegExportText(ExportEntriesFromRows(rows), keysWritten);
+        return RegExportText(ExportEntriesFromRows(rows), keysWritten, registry);
     }
     size_t rowsWritten = 0;
     return ListSaveText(LayoutOf(format), rows, computerColumn, rowsWritten);
 }
 
 DWORD WriteOutputFile(OutputFormat format, const std::vector<ListedRow>& rows, bool computerColumn,
-                      const std::wstring& path) {
+                      const std::wstring& path, const RegistryApi& registry) {
     try {
         size_t keysWritten = 0;
-        const std::wstring text = OutputText(format, rows, computerColumn, keysWritten);
+        const std::wstring text = OutputText(format, rows, computerColumn, keysWritten, registry);
         return format == OutputFormat::List ? WriteUtf8File(path, text) : WriteUtf16File(path, text);
     } catch (const std::bad_alloc&) {
         return ERROR_NOT_ENOUGH_MEMORY;

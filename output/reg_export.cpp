@@ -17,12 +17,12 @@ constexpr DWORD kSubKeyNameChars = 1024;
 
 // Appends the key line, the values (all, or only `onlyValue`) and the closing blank line of one open key.
 // Returns ERROR_SUCCESS, or the error that ended the value enumeration early.
-DWORD AppendKeyBlock(HKEY key, const std::wstring& rootName, const std::wstring& path, const std::wstring* onlyValue,
-                     std::wstring& out) {
+DWORD AppendKeyBlock(const RegistryApi& registry, HKEY key, const std::wstring& rootName, const std::wstring& path,
+                     const std::wstring* onlyValue, std::wstring& out) {
     out += RegKeyLine(rootName, path);
     DWORD longestName = 0;
     DWORD largestData = 0;
-    RegQueryInfoKeyW(key, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, &longestName, &largestData,
+    registry.queryInfoKey(key, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, &longestName, &largestData,
                      nullptr, nullptr);
     std::wstring name;
     std::vector<BYTE> data;
@@ -34,14 +34,14 @@ DWORD AppendKeyBlock(HKEY key, const std::wstring& rootName, const std::wstring&
             DWORD nameChars = static_cast<DWORD>(name.size());
             DWORD type = 0;
             DWORD size = static_cast<DWORD>(data.size());
-            LONG status = RegEnumValueW(key, index, name.data(), &nameChars, nullptr, &type, data.data(), &size);
+            LONG status = registry.enumValue(key, index, name.data(), &nameChars, nullptr, &type, data.data(), &size);
             // A value that grew since the key was queried is read again with room for it, not cut off.
             for (int retry = 0; status == ERROR_MORE_DATA && retry < 3; ++retry) {
                 name.resize(kMaxValueNameChars);
                 data.resize(std::max<size_t>(size, data.size() * 2));
                 nameChars = static_cast<DWORD>(name.size());
                 size = static_cast<DWORD>(data.size());
-                status = RegEnumValueW(key, index, name.data(), &nameChars, nullptr, &type, data.data(), &size);
+                status = registry.enumValue(key, index, name.data(), &nameChars, nullptr, &type, data.data(), &size);
             }
             if (status == ERROR_NO_MORE_ITEMS) {
                 break;
@@ -80,13 +80,15 @@ std::wstring ExportRootName(HKEY root) {
 }
 
 DWORD ExportKeyText(HKEY root, const std::wstring& rootName, const std::wstring& path, const std::wstring& valueName,
-                    bool valueOnly, std::wstring& out, size_t& keysWritten) {
-    KeyHandle top;
-    const LONG opened = RegOpenKeyExW(root, path.c_str(), 0, KEY_READ | NativeViewAccess(), top.Receive());
-    if (opened != ERROR_SUCCESS) {
-        return static_cast<DWORD>(opened);
+                    bool valueOnly, std::wstring& out, size_t& keysWritten, const RegistryApi& registry) {
+    ApiKey top(registry);
+    HKEY opened = nullptr;
+    const LONG openError = registry.openKeyEx(root, path.c_str(), 0, KEY_READ | NativeViewAccess(), &opened);
+    if (openError != ERROR_SUCCESS) {
+        return static_cast<DWORD>(openError);
     }
-    const DWORD result = AppendKeyBlock(top.Get(), rootName, path, valueOnly ? &valueName : nullptr, out);
+    top.Attach(opened);
+    const DWORD result = AppendKeyBlock(registry, top.Get(), rootName, path, valueOnly ? &valueName : nullptr, out);
     ++keysWritten;
     if (valueOnly) {
         return result;
@@ -94,7 +96,7 @@ DWORD ExportKeyText(HKEY root, const std::wstring& rootName, const std::wstring&
     // Depth first with a stack on the heap: a tree hundreds of levels deep must not exhaust the thread's stack.
     // Each level keeps its key open and enumerates its subkeys one at a time, like a recursive walk.
     struct Level {
-        KeyHandle key;
+        ApiKey key;
         std::wstring path;
         DWORD nextSubKey = 0;
     };
@@ -105,7 +107,7 @@ DWORD ExportKeyText(HKEY root, const std::wstring& rootName, const std::wstring&
         Level& level = stack.back();
         DWORD chars = kSubKeyNameChars + 1;
         const LONG status =
-            RegEnumKeyExW(level.key.Get(), level.nextSubKey++, name, &chars, nullptr, nullptr, nullptr, nullptr);
+            registry.enumKeyEx(level.key.Get(), level.nextSubKey++, name, &chars, nullptr, nullptr, nullptr, nullptr);
         if (status == ERROR_MORE_DATA) {
             continue;
         }
@@ -116,34 +118,37 @@ DWORD ExportKeyText(HKEY root, const std::wstring& rootName, const std::wstring&
         if (stack.size() > kMaxExportDepth) {
             continue;
         }
-        KeyHandle child;
-        if (RegOpenKeyExW(level.key.Get(), name, 0, KEY_READ | NativeViewAccess(), child.Receive()) != ERROR_SUCCESS) {
+        ApiKey child(registry);
+        if (registry.openKeyEx(level.key.Get(), name, 0, KEY_READ | NativeViewAccess(), &opened) != ERROR_SUCCESS) {
             continue;
         }
+        child.Attach(opened);
         std::wstring childPath = ChildPath(level.path, name);
-        AppendKeyBlock(child.Get(), rootName, childPath, nullptr, out);
+        AppendKeyBlock(registry, child.Get(), rootName, childPath, nullptr, out);
         ++keysWritten;
         stack.push_back({std::move(child), std::move(childPath)});
     }
     return result;
 }
 
-std::wstring RegExportText(const std::vector<ExportEntry>& entries, size_t& keysWritten) {
+std::wstring RegExportText(const std::vector<ExportEntry>& entries, size_t& keysWritten, const RegistryApi& registry) {
     keysWritten = 0;
     std::wstring text = kRegFileHeader;
     for (const ExportEntry& entry : entries) {
         const std::wstring rootName = ExportRootName(entry.root);
         if (!rootName.empty()) {
-            ExportKeyText(entry.root, rootName, entry.keyPath, entry.valueName, entry.valueOnly, text, keysWritten);
+            ExportKeyText(entry.root, rootName, entry.keyPath, entry.valueName, entry.valueOnly, text, keysWritten,
+                          registry);
         }
     }
     return text;
 }
 
-RegExportResult ExportToRegFile(const std::vector<ExportEntry>& entries, const std::wstring& path) {
+RegExportResult ExportToRegFile(const std::vector<ExportEntry>& entries, const std::wstring& path,
+                                const RegistryApi& registry) {
     RegExportResult outcome;
     try {
-        const std::wstring text = RegExportText(entries, outcome.keysWritten);
+        const std::wstring text = RegExportText(entries, outcome.keysWritten, registry);
         if (outcome.keysWritten == 0) {
             outcome.status = RegExportStatus::NothingExported;
             return outcome;

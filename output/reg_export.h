@@ -1,8 +1,9 @@
-// Writing the export list as a registry script. The keys and values are read from the live registry at the
-// time of export; the file is written with WriteUtf16File. Main thread only (it may take long on big trees;
+// Writing the export list as a registry script. The keys and values are read at the time of export through a
+// registry function table: the live registry, or hive files mounted in the hive table; the file is written with WriteUtf16File. Main thread only (it may take long on big trees;
 // the caller shows the wait cursor).
 #pragma once
 
+#include "engine/registry_api.h"
 #include "output/reg_export_entries.h"
 
 #include <windows.h>
@@ -23,7 +24,8 @@ std::wstring ExportRootName(HKEY root);
 // result: its open error, or the error that ended its value enumeration early (the blocks of the keys below
 // are written either way). keysWritten counts the blocks appended.
 DWORD ExportKeyText(HKEY root, const std::wstring& rootName, const std::wstring& path, const std::wstring& valueName,
-                    bool valueOnly, std::wstring& out, size_t& keysWritten);
+                    bool valueOnly, std::wstring& out, size_t& keysWritten,
+                    const RegistryApi& registry = kAdvapiRegistry);
 
 enum class RegExportStatus {
     Written,         // the file holds every block that could be exported
@@ -40,8 +42,10 @@ struct RegExportResult {
 // The whole script of the entries in order (header included, LF line ends); keysWritten counts the key
 // blocks. Entries whose key is gone or whose root has no name are left out. Throws std::bad_alloc when the
 // text does not fit in memory.
-std::wstring RegExportText(const std::vector<ExportEntry>& entries, size_t& keysWritten);
+std::wstring RegExportText(const std::vector<ExportEntry>& entries, size_t& keysWritten,
+                           const RegistryApi& registry = kAdvapiRegistry);
 
 // Exports the entries in order into one script at path. Entries whose key is gone or whose root has no name
 // are left out; the file is written whenever at least one block was exported.
-RegExportResult ExportToRegFile(const std::vector<ExportEntry>& entries, const std::wstring& path);
+RegExportResult ExportToRegFile(const std::vector<ExportEntry>& entries, const std::wstring& path,
+                                const RegistryApi& registry = kAdvapiRegistry);
