@@ -9,13 +9,20 @@
 
 #include <windows.h>
 
+#include <functional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 // One line of the list format, LF-ended: the computer (when given), the full key path, the value name, the
 // type ("<KEY>" for a key) and the data as the results list shows it (without its colours), separated by tabs. Tabs and line ends inside a field become
 // blanks, so that every result stays one line of five (or six) fields.
 std::wstring ListFormatLine(const SearchResult& record, const std::wstring* computer);
+
+// The list format's lines of the results, handed to sink in pieces of a few hundred kilobytes, so that a
+// million results never sit in memory as one text.
+void WriteListText(const std::vector<ListedRow>& rows, bool computerColumn,
+                   const std::function<void(std::wstring_view)>& sink);
 
 // The text of the results in the format, LF line ends. For reg the keys and values are read through registry
 // (the live registry or mounted hive files); keysWritten tells how many key blocks that gave. Throws

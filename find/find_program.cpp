@@ -218,8 +218,12 @@ int RunFind(const std::vector<std::wstring>& args, FindConsole& console, const R
         }
     } else {
         try {
-            size_t keysWritten = 0;
-            console.Out(OutputText(options.format, rows, remote, keysWritten, source));
+            if (options.format == OutputFormat::List) {
+                WriteListText(rows, remote, [&](std::wstring_view piece) { console.Out(piece); });
+            } else {
+                size_t keysWritten = 0;
+                console.Out(OutputText(options.format, rows, remote, keysWritten, source));
+            }
         } catch (const std::bad_alloc&) {
             console.Err(L"quillon-find: the results do not fit in memory\n");
             return kExitFileNotWritten;
