@@ -52,8 +52,19 @@ struct HiveKey {
     std::uint32_t lastEnumerated = 0;
 };
 
+// A new key object whose address cannot be taken for a predefined root (0x80000000 to 0x80000006 are valid
+// heap addresses for a large-address-aware 32-bit program).
+std::unique_ptr<HiveKey> NewKey() {
+    auto key = std::make_unique<HiveKey>();
+    if (RegistryKeyTraits::IsPredefinedKey(reinterpret_cast<HKEY>(key.get()))) {
+        auto other = std::make_unique<HiveKey>();
+        key = std::move(other);
+    }
+    return key;
+}
+
 HiveKey* MountListing() {
-    auto* listing = new HiveKey();
+    HiveKey* listing = NewKey().release();
     std::lock_guard<std::mutex> hold(mountsLock);
     for (const auto& entry : mounts) {
         listing->mountNames.push_back(entry.second->name);
@@ -115,7 +126,7 @@ LONG WINAPI OpenKey(HKEY parent, LPCWSTR subKey, DWORD, REGSAM, PHKEY result) {
     }
     const std::wstring path = subKey ? subKey : L"";
     size_t at = 0;
-    auto opened = std::make_unique<HiveKey>();
+    std::unique_ptr<HiveKey> opened = NewKey();
     if (from->mount) {
         opened->mount = from->mount;
         opened->key = from->key;
