@@ -193,6 +193,19 @@ def main():
         check(found.returncode == code and wine_path(path) in err and text in err,
               '%s: exit %d and "%s" expected, got %d: %s' % (what, code, text, found.returncode, err.strip()))
 
+    # Mutants through the whole program, many hives at once: each ends with a result, none or a named damage.
+    shaker, mutants = random.Random(7), []
+    for i in range(24):
+        data = bytearray(good[:len(good) // (1 + i % 3)])
+        for _ in range(1 + i % 6):
+            struct.pack_into('<I', data, shaker.randrange(0, len(data) - 4, 4), shaker.choice([0, 0x20, 0xFFFFFFFF, 1 << 30]))
+        mutants.append(os.path.join(work, 'mutant%02d' % i))
+        open(mutants[-1], 'wb').write(data)
+    found = run_find('--parallel', '8', '--mode', 'all', *[a for m in mutants for a in ('--hive', wine_path(m))])
+    err = found.stderr.decode('utf-8', 'replace')
+    check(found.returncode in (0, 5) and (found.returncode == 0) == ('damaged' not in err and 'not a hive' not in err),
+          'mutated hives searched at once end with 0 or 5 and say why: %d %s' % (found.returncode, err[-300:]))
+
     fuzz = os.path.join(BUILD, 'hive_fuzz')
     sources = [os.path.join(SOURCE, f) for f in ('tests/hive/hive_fuzz.cpp', 'engine/hive_file.cpp', 'engine/hive_file.h')]
     if not os.path.exists(fuzz) or max(map(os.path.getmtime, sources)) > os.path.getmtime(fuzz):
