@@ -41,10 +41,11 @@ public:
 };
 
 // One progress line, rewritten in place.
-std::wstring ProgressLine(const FleetProgress& progress) {
+std::wstring ProgressLine(const FleetProgress& progress, bool hives) {
     wchar_t line[160];
-    swprintf(line, std::size(line), L"\rComputers done: %zu of %zu, keys searched: %llu, results: %zu   ",
-             progress.computersDone, progress.computers, progress.keysSearched, progress.results);
+    swprintf(line, std::size(line), L"\r%ls done: %zu of %zu, keys searched: %llu, results: %zu   ",
+             hives ? L"Hive files" : L"Computers", progress.computersDone, progress.computers, progress.keysSearched,
+             progress.results);
     return line;
 }
 
@@ -179,7 +180,7 @@ int RunFind(const std::vector<std::wstring>& args, FindConsole& console, const R
     {
         ControlHandler stopOnCtrlC(search);
         if (console.ErrIsConsole()) {
-            search.Run([&](const FleetProgress& progress) { console.Err(ProgressLine(progress)); });
+            search.Run([&](const FleetProgress& progress) { console.Err(ProgressLine(progress, hives)); });
             console.Err(L"\r" + std::wstring(78, L' ') + L"\r");
         } else {
             search.Run();
