@@ -179,6 +179,7 @@ void HiveFile::BuildIndex() {
     depth.push_back(0);
     seen[(kBinsStart + rootCell_) / 8] = true;
     std::vector<std::uint32_t> found;
+    std::u16string name;
     std::string error;
     for (std::size_t i = 0; i < keys_.size(); ++i) {
         Cell cell;
@@ -217,6 +218,11 @@ void HiveFile::BuildIndex() {
             children_.push_back(static_cast<std::uint32_t>(keys_.size()));
             keys_.push_back({child, 0, 0});
             depth.push_back(static_cast<std::uint16_t>(depth[i] + 1));
+            name.resize(KeyNameChars(static_cast<std::uint32_t>(keys_.size() - 1)));
+            CopyKeyName(static_cast<std::uint32_t>(keys_.size() - 1), name.data());
+            if (name.empty() || name.find(u'\\') != std::u16string::npos) {
+                NoteProblem(Format("the key at offset 0x%X has an empty name or one with a backslash", child));
+            }
         }
         keys_[i].childCount = static_cast<std::uint32_t>(children_.size()) - keys_[i].firstChild;
     }

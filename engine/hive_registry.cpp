@@ -148,6 +148,16 @@ LONG WINAPI OpenKey(HKEY parent, LPCWSTR subKey, DWORD, REGSAM, PHKEY result) {
         at = end;
     }
     HiveKey* walking = from->mount ? from : opened.get();
+    // The sub-key just enumerated is opened by its whole name first: in a damaged hive a name may be empty or
+    // hold a backslash, and read as a path it would lead back to the parent (a walk without end) or elsewhere.
+    const hive::KeyEntry* entry = from->mount ? &File(*from).Keys()[from->key] : nullptr;
+    if (entry && from->lastEnumerated < entry->childCount) {
+        const std::uint32_t child = File(*from).Children(*entry)[from->lastEnumerated];
+        if (File(*from).KeyNameEquals(child, reinterpret_cast<const char16_t*>(path.c_str()), path.size())) {
+            opened->key = child;
+            at = path.size();
+        }
+    }
     while (at < path.size()) {
         if (path[at] == L'\\') {
             ++at;
