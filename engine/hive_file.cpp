@@ -220,8 +220,10 @@ void HiveFile::BuildIndex() {
             depth.push_back(static_cast<std::uint16_t>(depth[i] + 1));
             name.resize(KeyNameChars(static_cast<std::uint32_t>(keys_.size() - 1)));
             CopyKeyName(static_cast<std::uint32_t>(keys_.size() - 1), name.data());
-            if (name.empty() || name.find(u'\\') != std::u16string::npos) {
-                NoteProblem(Format("the key at offset 0x%X has an empty name or one with a backslash", child));
+            if (name.empty() || name.find_first_of(std::u16string_view(u"\\\0", 2)) != std::u16string::npos) {
+                NoteProblem(Format("the key at offset 0x%X has an empty name or one with a backslash or a null "
+                                   "character",
+                                   child));
             }
         }
         keys_[i].childCount = static_cast<std::uint32_t>(children_.size()) - keys_[i].firstChild;

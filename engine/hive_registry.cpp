@@ -5,6 +5,7 @@
 
 #include <cstdlib>
 #include <cstring>
+#include <cwchar>
 #include <map>
 #include <memory>
 #include <mutex>
@@ -225,6 +226,10 @@ LONG WINAPI EnumKey(HKEY handle, DWORD index, LPWSTR name, LPDWORD nameChars, LP
     }
     file.CopyKeyName(child, reinterpret_cast<char16_t*>(name));
     name[chars] = L'\0';
+    // A name holding a null character cannot be opened by name: the caller would open the parent again.
+    if (std::wmemchr(name, L'\0', chars)) {
+        return ERROR_BADDB; // the index has noted the damage
+    }
     *nameChars = chars;
     key->lastEnumerated = index;
     if (classChars) {
