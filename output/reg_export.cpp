@@ -44,18 +44,12 @@ std::wstring VisibleName(const std::wstring& name) {
 
 // Appends the key line, the values (all, or only `onlyValue`) and the closing blank line of one open key.
 // Returns ERROR_SUCCESS, or the error that ended the value enumeration early.
-DWORD AppendKeyBlock(HKEY key, const std::wstring& rootName, const std::wstring& path, const std::wstring* onlyValue,
-                     std::wstring& out, RegExportCounts& counts) {
-    out += L'[';
-    out += rootName;
-    if (!path.empty()) {
-        out += L'\\';
-        out += path;
-    }
-    out += L"]\n";
+DWORD AppendKeyBlock(const RegistryApi& registry, HKEY key, const std::wstring& rootName, const std::wstring& path,
+                     const std::wstring* onlyValue, std::wstring& out, RegExportCounts& counts) {
+    out += RegKeyLine(rootName, path);
     DWORD longestName = 0;
     DWORD largestData = 0;
-    RegQueryInfoKeyW(key, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, &longestName, &largestData,
+    registry.queryInfoKey(key, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, &longestName, &largestData,
                      nullptr, nullptr);
     std::wstring name;
     std::vector<BYTE> data;
@@ -67,14 +61,14 @@ DWORD AppendKeyBlock(HKEY key, const std::wstring& rootName, const std::wstring&
             DWORD nameChars = static_cast<DWORD>(name.size());
             DWORD type = 0;
             DWORD size = static_cast<DWORD>(data.size());
-            LONG status = RegEnumValueW(key, index, name.data(), &nameChars, nullptr, &type, data.data(), &size);
+            LONG status = registry.enumValue(key, index, name.data(), &nameChars, nullptr, &type, data.data(), &size);
             // A value that grew since the key was queried is read again with room for it, not cut off.
             for (int retry = 0; status == ERROR_MORE_DATA && retry < 3; ++retry) {
                 name.resize(kMaxValueNameChars);
                 data.resize(std::max<size_t>(size, data.size() * 2));
                 nameChars = static_cast<DWORD>(name.size());
                 size = static_cast<DWORD>(data.size());
-                status = RegEnumValueW(key, index, name.data(), &nameChars, nullptr, &type, data.data(), &size);
+                status = registry.enumValue(key, index, name.data(), &nameChars, nullptr, &type, data.data(), &size);
             }
             if (status == ERROR_NO_MORE_ITEMS) {
                 break;
@@ -120,17 +114,20 @@ std::wstring ExportRootName(HKEY root) {
 }
 
 DWORD ExportKeyText(HKEY root, const std::wstring& rootName, const std::wstring& path, const std::wstring& valueName,
-                    bool valueOnly, std::wstring& out, RegExportCounts& counts) {
-    KeyHandle top;
-    const LONG opened = RegOpenKeyExW(root, path.c_str(), 0, KEY_READ | NativeViewAccess(), top.Receive());
-    if (opened != ERROR_SUCCESS) {
+                    bool valueOnly, std::wstring& out, RegExportCounts& counts, const RegistryApi& registry) {
+    ApiKey top(registry);
+    HKEY opened = nullptr;
+    const LONG openError = registry.openKeyEx(root, path.c_str(), 0, KEY_READ | NativeViewAccess(), &opened);
+    if (openError != ERROR_SUCCESS) {
         // A key deleted since it was found is simply no longer there to export.
-        if (opened != ERROR_FILE_NOT_FOUND) {
-            NoteKeyFailure(counts, static_cast<DWORD>(opened), rootName, path);
+        if (openError != ERROR_FILE_NOT_FOUND) {
+            NoteKeyFailure(counts, static_cast<DWORD>(openError), rootName, path);
         }
-        return static_cast<DWORD>(opened);
+        return static_cast<DWORD>(openError);
     }
-    const DWORD result = AppendKeyBlock(top.Get(), rootName, path, valueOnly ? &valueName : nullptr, out, counts);
+    top.Attach(opened);
+    const DWORD result =
+        AppendKeyBlock(registry, top.Get(), rootName, path, valueOnly ? &valueName : nullptr, out, counts);
     ++counts.keysWritten;
     if (valueOnly) {
         return result;
@@ -138,7 +135,7 @@ DWORD ExportKeyText(HKEY root, const std::wstring& rootName, const std::wstring&
     // Depth first with a stack on the heap: a tree hundreds of levels deep must not exhaust the thread's stack.
     // Each level keeps its key open and enumerates its subkeys one at a time, like a recursive walk.
     struct Level {
-        KeyHandle key;
+        ApiKey key;
         std::wstring path;
         DWORD nextSubKey = 0;
     };
@@ -149,7 +146,7 @@ DWORD ExportKeyText(HKEY root, const std::wstring& rootName, const std::wstring&
         Level& level = stack.back();
         DWORD chars = kSubKeyNameChars + 1;
         const LONG status =
-            RegEnumKeyExW(level.key.Get(), level.nextSubKey++, name, &chars, nullptr, nullptr, nullptr, nullptr);
+            registry.enumKeyEx(level.key.Get(), level.nextSubKey++, name, &chars, nullptr, nullptr, nullptr, nullptr);
         if (status == ERROR_MORE_DATA) {
             continue;
         }
@@ -163,30 +160,33 @@ DWORD ExportKeyText(HKEY root, const std::wstring& rootName, const std::wstring&
         if (stack.size() > kMaxExportDepth) {
             continue;
         }
-        KeyHandle child;
+        ApiKey child(registry);
         std::wstring childPath = ChildPath(level.path, name);
         const LONG childOpened =
-            RegOpenKeyExW(level.key.Get(), name, 0, KEY_READ | NativeViewAccess(), child.Receive());
+            registry.openKeyEx(level.key.Get(), name, 0, KEY_READ | NativeViewAccess(), &opened);
         if (childOpened != ERROR_SUCCESS) {
             if (childOpened != ERROR_FILE_NOT_FOUND) {
                 NoteKeyFailure(counts, static_cast<DWORD>(childOpened), rootName, childPath);
             }
             continue;
         }
-        AppendKeyBlock(child.Get(), rootName, childPath, nullptr, out, counts);
+        child.Attach(opened);
+        AppendKeyBlock(registry, child.Get(), rootName, childPath, nullptr, out, counts);
         ++counts.keysWritten;
         stack.push_back({std::move(child), std::move(childPath)});
     }
     return result;
 }
 
-std::wstring RegExportText(const std::vector<ExportEntry>& entries, RegExportCounts& counts) {
+std::wstring RegExportText(const std::vector<ExportEntry>& entries, RegExportCounts& counts,
+                           const RegistryApi& registry) {
     counts = {};
     std::wstring text = kRegFileHeader;
     for (const ExportEntry& entry : entries) {
         const std::wstring rootName = ExportRootName(entry.root);
         if (!rootName.empty()) {
-            ExportKeyText(entry.root, rootName, entry.keyPath, entry.valueName, entry.valueOnly, text, counts);
+            ExportKeyText(entry.root, rootName, entry.keyPath, entry.valueName, entry.valueOnly, text, counts,
+                          registry);
         }
     }
     return text;
@@ -219,11 +219,12 @@ std::wstring ExportFailureText(size_t keysFailed, size_t valuesLeftOut, const st
     return text;
 }
 
-RegExportResult ExportToRegFile(const std::vector<ExportEntry>& entries, const std::wstring& path) {
+RegExportResult ExportToRegFile(const std::vector<ExportEntry>& entries, const std::wstring& path,
+                                const RegistryApi& registry) {
     RegExportResult outcome;
     RegExportCounts counts;
     try {
-        const std::wstring text = RegExportText(entries, counts);
+        const std::wstring text = RegExportText(entries, counts, registry);
         outcome.keysWritten = counts.keysWritten;
         if (counts.keysWritten == 0) {
             outcome.status = RegExportStatus::NothingExported;

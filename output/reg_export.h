@@ -1,8 +1,9 @@
-// Writing the export list as a registry script. The keys and values are read from the live registry at the
-// time of export; the file is written with WriteUtf16File. Main thread only (it may take long on big trees;
+// Writing the export list as a registry script. The keys and values are read at the time of export through a
+// registry function table: the live registry, or hive files mounted in the hive table; the file is written with WriteUtf16File. Main thread only (it may take long on big trees;
 // the caller shows the wait cursor).
 #pragma once
 
+#include "engine/registry_api.h"
 #include "output/reg_export_entries.h"
 
 #include <windows.h>
@@ -35,7 +36,8 @@ struct RegExportCounts {
 // result: its open error, or the error that ended its value enumeration early (the blocks of the keys below
 // are written either way). A key that is gone is not a failure; every other failure is counted.
 DWORD ExportKeyText(HKEY root, const std::wstring& rootName, const std::wstring& path, const std::wstring& valueName,
-                    bool valueOnly, std::wstring& out, RegExportCounts& counts);
+                    bool valueOnly, std::wstring& out, RegExportCounts& counts,
+                    const RegistryApi& registry = kAdvapiRegistry);
 
 enum class RegExportStatus {
     Written,         // the file holds every block that could be exported
@@ -53,10 +55,11 @@ struct RegExportResult {
     size_t Failures() const { return keysFailed + valuesLeftOut; }
 };
 
-// The whole script of the entries in order (header included, LF line ends), with its counts. Entries whose
-// key is gone or whose root has no name are left out. Throws std::bad_alloc when the text does not fit in
-// memory.
-std::wstring RegExportText(const std::vector<ExportEntry>& entries, RegExportCounts& counts);
+// The whole script of the entries in order (header included, LF line ends), with its counts; keys are read
+// through registry (the live registry or mounted hive files). Entries whose key is gone or whose root has no
+// name are left out. Throws std::bad_alloc when the text does not fit in memory.
+std::wstring RegExportText(const std::vector<ExportEntry>& entries, RegExportCounts& counts,
+                           const RegistryApi& registry = kAdvapiRegistry);
 
 // Writes the problems to the export log, replacing an older one; returns its path, or "" when there is no log.
 std::wstring WriteExportLog(const std::vector<std::wstring>& problems);
@@ -68,4 +71,5 @@ std::wstring ExportFailureText(size_t keysFailed, size_t valuesLeftOut, const st
 // Exports the entries in order into one script at path. Entries whose key is gone or whose root has no name
 // are left out; the file is written whenever at least one block was exported. Failures are counted and
 // written to the export log.
-RegExportResult ExportToRegFile(const std::vector<ExportEntry>& entries, const std::wstring& path);
+RegExportResult ExportToRegFile(const std::vector<ExportEntry>& entries, const std::wstring& path,
+                                const RegistryApi& registry = kAdvapiRegistry);

@@ -129,7 +129,7 @@ TEST(FindOptions, BadValuesExitWithTwoNamingTheOption) {
         {{L"--parallel", L"0", L"x"}, L"--parallel:"},
         {{L"--parallel", L"65", L"x"}, L"--parallel:"},
         {{L"--format", L"xml", L"x"}, L"--format: unknown format 'xml'"},
-        {{L"--format", L"reg", L"--computer", L"far", L"x"}, L"--format: reg exports this computer's registry only"},
+        {{L"--format", L"reg", L"--computer", L"far", L"x"}, L"--format: reg exports this computer's registry or hive files only"},
         {{L"--output"}, L"--output: a value is missing"},
         {{L"--computer", L"one,,two", L"x"}, L"--computer: Please enter a remote computer name."},
         {{L"--computers", L"Z:\\no\\such\\list.txt", L"x"}, L"--computers: cannot read"},
