@@ -53,6 +53,8 @@ public:
 
     // Whether a change was notified since the copy was last read.
     bool IsChanged() const;
+    // The event a change notification sets (manual reset; reset when the watch is armed again).
+    HANDLE ChangeEvent() const { return changed_.Get(); }
     // Brings the copy up to date when a change was notified (nothing to do otherwise). False when it can no
     // longer be kept (the watch cannot be armed again, a read fails, over budget): then it must not be used.
     // No walk may read the snapshot meanwhile.
