@@ -120,8 +120,9 @@ struct RegistrySnapshot::Store {
 // previous copy.
 class RegistrySnapshot::Builder {
 public:
-    Builder(const RegistrySnapshot* previous, size_t budgetBytes, const std::wstring& path)
-        : previous_(previous), budget_(budgetBytes), path_(path), store_(std::make_unique<Store>()),
+    Builder(const RegistrySnapshot* previous, size_t budgetBytes, const std::wstring& path,
+            const std::function<bool()>& stop)
+        : previous_(previous), budget_(budgetBytes), path_(path), stop_(stop), store_(std::make_unique<Store>()),
           valueName_(kValueNameCapacity) {}
 
     bool ReadTop(HKEY handle, std::wstring& failure) {
@@ -156,6 +157,9 @@ private:
         }
         if (Bytes() > budget_) {
             return Fail(L"over the memory budget");
+        }
+        if (stop_ && stop_()) {
+            return Fail(L"stopped");
         }
         const std::uint32_t first = static_cast<std::uint32_t>(keys_.size());
         std::uint32_t longestName = 0;
@@ -274,6 +278,7 @@ private:
     const RegistrySnapshot* previous_;
     size_t budget_;
     const std::wstring& path_;
+    const std::function<bool()>& stop_;
     std::vector<Key> keys_;
     std::vector<Value> values_;
     std::unique_ptr<Store> store_;
@@ -288,14 +293,14 @@ RegistrySnapshot::RegistrySnapshot(HKEY root, std::wstring path) : root_(root), 
 RegistrySnapshot::~RegistrySnapshot() = default;
 
 std::unique_ptr<RegistrySnapshot> RegistrySnapshot::Take(HKEY root, const std::wstring& path, size_t budgetBytes,
-                                                         std::wstring& failure) {
+                                                         std::wstring& failure, const std::function<bool()>& stop) {
     std::unique_ptr<RegistrySnapshot> snapshot(new RegistrySnapshot(root, path));
     snapshot->budget_ = budgetBytes;
     if (!snapshot->Arm()) {
-        failure = L"the location cannot be watched for changes";
+        failure = snapshot->watched_ ? L"the location cannot be watched for changes" : L"the location cannot be opened";
         return nullptr;
     }
-    if (!snapshot->Read(nullptr, budgetBytes, failure)) {
+    if (!snapshot->Read(nullptr, budgetBytes, failure, stop)) {
         return nullptr;
     }
     return snapshot;
@@ -316,8 +321,9 @@ bool RegistrySnapshot::Arm() {
     return RegNotifyChangeKeyValue(watched_.Get(), TRUE, kWatchFilter, changed_.Get(), TRUE) == ERROR_SUCCESS;
 }
 
-bool RegistrySnapshot::Read(const RegistrySnapshot* previous, size_t budgetBytes, std::wstring& failure) {
-    Builder builder(previous, budgetBytes, path_);
+bool RegistrySnapshot::Read(const RegistrySnapshot* previous, size_t budgetBytes, std::wstring& failure,
+                            const std::function<bool()>& stop) {
+    Builder builder(previous, budgetBytes, path_, stop);
     if (!builder.ReadTop(watched_.Get(), failure)) {
         return false;
     }

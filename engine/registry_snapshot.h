@@ -17,6 +17,7 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -44,9 +45,9 @@ public:
     };
 
     // Reads root\path into a new snapshot, watching it first. Null when the location cannot be opened or
-    // watched, a read fails, or the copy grows beyond budgetBytes; why goes to `failure`.
+    // watched, a read fails, the copy grows beyond budgetBytes or stop() turns true; why goes to `failure`.
     static std::unique_ptr<RegistrySnapshot> Take(HKEY root, const std::wstring& path, size_t budgetBytes,
-                                                  std::wstring& failure);
+                                                  std::wstring& failure, const std::function<bool()>& stop = {});
     ~RegistrySnapshot();
     RegistrySnapshot(const RegistrySnapshot&) = delete;
     RegistrySnapshot& operator=(const RegistrySnapshot&) = delete;
@@ -83,7 +84,8 @@ private:
 
     RegistrySnapshot(HKEY root, std::wstring path);
     bool Arm();
-    bool Read(const RegistrySnapshot* previous, size_t budgetBytes, std::wstring& failure);
+    bool Read(const RegistrySnapshot* previous, size_t budgetBytes, std::wstring& failure,
+              const std::function<bool()>& stop = {});
 
     HKEY root_;
     std::wstring path_;

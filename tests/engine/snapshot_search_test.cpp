@@ -3,6 +3,8 @@
 #include "registry_tree.h"
 
 #include "engine/snapshot_registry.h"
+#include "engine/snapshot_shelf.h"
+#include "base/settings.h"
 #include "tests/common/file_test_support.h"
 
 #include <gtest/gtest.h>
@@ -44,10 +46,11 @@ std::wstring Describe(const SearchResult& r) {
 }
 
 // Everything a search leaves behind: results, counters, key tree and the problems it logged.
-std::vector<std::wstring> Outcome(CKeldraThread& engine, const Mode& m, const RegistryApi& registry) {
+std::vector<std::wstring> Outcome(CKeldraThread& engine, const Mode& m, const RegistryApi& registry,
+                                  const std::wstring& path = kBase) {
     engine.registry = &registry;
     engine.keyTreeOn = TRUE;
-    Prepare(engine, L"HKCU\\" + kBase, m.text, m.mode, m.options);
+    Prepare(engine, L"HKCU\\" + path, m.text, m.mode, m.options);
     engine.Run();
     std::vector<std::wstring> outcome;
     for (const SearchResult& r : engine.results) {
@@ -157,6 +160,36 @@ TEST(SnapshotSearch, EqualsTheLiveWalkInEveryModeAfterChangesFromAnotherProcess)
     }
     EXPECT_FALSE(RegistrySnapshot::Take(HKEY_CURRENT_USER, kBase, 4096, failure)) << "over the budget";
     EXPECT_FALSE(RegistrySnapshot::Take(HKEY_CURRENT_USER, kBase + L"\\Missing", 1 << 20, failure));
+}
+
+// The engine keeps the snapshot of a searched location itself and runs the next search over it, the same
+// process's own writes included; over the memory budget it walks the registry and the search log says so.
+TEST(SnapshotSearch, EngineKeepsSnapshotsBetweenSearchesWithinTheBudget) {
+    testsupport::ResetProgramKey();
+    TheSnapshotShelf().Clear();
+    const std::wstring path = kBase + L"\\Kept";
+    ScratchKey root(path);
+    SetString(root.Get(), L"a1", L"v", L"a1 b0");
+    SetDword(root.Get(), L"a1\\b0", L"n", 7);
+    CKeldraThread kept;
+    kept.keepSnapshots = true;
+    for (int round = 0; round < 3; ++round) {
+        if (round == 1) {
+            SetString(root.Get(), L"a1\\new", L"a1", L"x");
+        }
+        if (round == 2) {
+            testsupport::DeleteKey(path + L"\\a1\\b0");
+        }
+        CKeldraThread live;
+        EXPECT_EQ(Outcome(kept, kModes[0], kAdvapiRegistry, path), Outcome(live, kModes[0], kAdvapiRegistry, path));
+        EXPECT_TRUE(kept.searchedSnapshot) << round;
+    }
+    WriteSetting(kSnapshotBudgetSetting, 1);
+    TheSnapshotShelf().Clear();
+    Outcome(kept, kModes[0], kAdvapiRegistry, path);
+    EXPECT_FALSE(kept.searchedSnapshot);
+    EXPECT_NE(SearchLog().find("over the memory budget"), std::string::npos) << SearchLog();
+    testsupport::ResetProgramKey();
 }
 
 } // namespace
