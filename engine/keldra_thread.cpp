@@ -165,9 +165,10 @@ DWORD CKeldraThread::Run() {
     const bool usable = !patterns.empty() || !ModeNeedsPattern(mode);
     matcher_->Configure(usable ? mode : 0, patterns.empty() ? std::wstring() : patterns.front(), integerValue, options);
     std::vector<std::shared_ptr<RegistrySnapshot>> snapshots;
+    bool taken = false;
     if (keepSnapshots && remoteComputer.empty() && registry == &kAdvapiRegistry) {
         std::wstring failure;
-        snapshots = TheSnapshotShelf().Lend(lookIn, [this] { return IsStopSet(); }, failure);
+        snapshots = TheSnapshotShelf().Lend(lookIn, [this] { return IsStopSet(); }, failure, taken);
         if (!failure.empty()) {
             LogNote(L"Searched without a kept copy of " + failure);
         }
@@ -177,9 +178,9 @@ DWORD CKeldraThread::Run() {
         reading.push_back(snapshot.get());
     }
     std::optional<SnapshotReading> readingScope;
-    searchedSnapshot = !snapshots.empty();
+    searchedSnapshot = !snapshots.empty() && !taken;
     const RegistryApi* const liveRegistry = registry;
-    if (searchedSnapshot) {
+    if (!snapshots.empty()) {
         readingScope.emplace(reading);
         registry = &kSnapshotRegistry;
     }

@@ -94,7 +94,7 @@ public:
     // Whether a local search runs over kept snapshots of its locations (snapshot_shelf.h), taking them when
     // they are missing; the search log tells when it cannot. Off for a program that searches once.
     bool keepSnapshots = false;
-    // Whether the last search ran over snapshots; read after SN_FINISHED.
+    // Whether the last search ran over snapshots kept from earlier searches; read after SN_FINISHED.
     bool searchedSnapshot = false;
 
     // Thread-safe reads for the main thread while a worker may be running.

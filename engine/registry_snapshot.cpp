@@ -297,7 +297,7 @@ std::unique_ptr<RegistrySnapshot> RegistrySnapshot::Take(HKEY root, const std::w
     std::unique_ptr<RegistrySnapshot> snapshot(new RegistrySnapshot(root, path));
     snapshot->budget_ = budgetBytes;
     if (!snapshot->Arm()) {
-        failure = snapshot->watched_ ? L"the location cannot be watched for changes" : L"the location cannot be opened";
+        failure = snapshot->watched_ ? L"the location cannot be watched for changes" : L"";
         return nullptr;
     }
     if (!snapshot->Read(nullptr, budgetBytes, failure, stop)) {

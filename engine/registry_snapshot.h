@@ -45,7 +45,8 @@ public:
     };
 
     // Reads root\path into a new snapshot, watching it first. Null when the location cannot be opened or
-    // watched, a read fails, the copy grows beyond budgetBytes or stop() turns true; why goes to `failure`.
+    // watched, a read fails, the copy grows beyond budgetBytes or stop() turns true; why goes to `failure`,
+    // which stays empty when the location cannot be opened (the walk itself reports that).
     static std::unique_ptr<RegistrySnapshot> Take(HKEY root, const std::wstring& path, size_t budgetBytes,
                                                   std::wstring& failure, const std::function<bool()>& stop = {});
     ~RegistrySnapshot();

@@ -27,9 +27,10 @@ void SnapshotShelf::Clear() {
 
 std::vector<std::shared_ptr<RegistrySnapshot>> SnapshotShelf::Lend(const std::vector<KeyLocation>& lookIn,
                                                                    const std::function<bool()>& stop,
-                                                                   std::wstring& failure) {
+                                                                   std::wstring& failure, bool& taken) {
     CriticalSectionLock hold(lock_);
     failure.clear();
+    taken = false;
     const size_t budget = SnapshotBudgetBytes();
     if (budget == 0) {
         kept_.clear();
@@ -57,21 +58,25 @@ std::vector<std::shared_ptr<RegistrySnapshot>> SnapshotShelf::Lend(const std::ve
                 return {};
             }
             used -= snapshot->Bytes();
-            if (!snapshot->Refresh(why)) {
+            if (snapshot->Refresh(why)) {
+                used += snapshot->Bytes();
+            } else {
+                // Its key deleted (and perhaps made anew), or over the budget: read it afresh.
                 std::erase(kept_, snapshot);
-                failure = where + L": " + why;
-                return {};
+                snapshot.reset();
             }
-            used += snapshot->Bytes();
         }
         if (!snapshot) {
-            std::unique_ptr<RegistrySnapshot> taken = RegistrySnapshot::Take(
+            std::unique_ptr<RegistrySnapshot> read = RegistrySnapshot::Take(
                 location.root, location.subKey, used < budget ? budget - used : 0, why, stop);
-            if (!taken || !SnapshotCovers(*taken, location.root, location.subKey)) {
-                failure = where + L": " + (taken ? L"its path cannot be kept" : why);
+            if (!read || !SnapshotCovers(*read, location.root, location.subKey)) {
+                if (read || !why.empty()) {
+                    failure = where + L": " + (read ? L"its path cannot be kept" : why);
+                }
                 return {};
             }
-            snapshot = std::move(taken);
+            snapshot = std::move(read);
+            taken = true;
             used += snapshot->Bytes();
             kept_.push_back(snapshot);
         }

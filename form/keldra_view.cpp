@@ -211,6 +211,8 @@ void CKeldraWTLView::PostCommand(int id, WORD code) {
 void CKeldraWTLView::OnInitDialog() {
     DlgResize_Init(kResizeTable);
     m_search.notifyWindow = m_hWnd;
+    // Searching the same places again runs over kept copies of them.
+    m_search.keepSnapshots = true;
     m_tree.SubclassWindow(GetDlgItem(IDC_OPTIONS_TREE));
 
     m_progress = GetDlgItem(IDC_PROGRESS);

@@ -269,6 +269,9 @@ void CKeldraWTLView::OnSearchFinished() {
     }
     const size_t count = m_search.ResultCount();
     WriteTotals(count);
+    if (m_search.searchedSnapshot) {
+        SetPaneText(kPaneTotals, TotalsText(static_cast<DWORD>(m_search.KeysSearchedNow()), count) + L" (instant)");
+    }
     SetPaneText(kPaneMatches,
                 MatchSummary(m_search.options, m_search.keyMatches, m_search.valueNameMatches, m_search.dataMatches));
     // A computer that could not be reached at all is told at once; other problems are counted in the
