@@ -34,10 +34,9 @@ void BuildMillion() {
     if (RegOpenKeyExW(HKEY_CURRENT_USER, kMillionPath, 0, KEY_READ, &root) == ERROR_SUCCESS) {
         DWORD done = 0;
         DWORD size = sizeof done;
-        const bool complete =
-            RegQueryValueExW(root, L"BuildComplete", nullptr, nullptr, reinterpret_cast<BYTE*>(&done), &size) ==
-                ERROR_SUCCESS &&
-            done == kMillionKeys;
+        const bool complete = RegQueryValueExW(root, L"BuildComplete", nullptr, nullptr, reinterpret_cast<BYTE*>(&done),
+                                               &size) == ERROR_SUCCESS &&
+                              done == kMillionKeys;
         RegCloseKey(root);
         if (complete) {
             std::printf("million: reusing the tree\n");
@@ -157,8 +156,8 @@ int wmain(int argc, wchar_t** argv) {
             times.push_back(TimeRerun(*million, kMillionPath, results));
         }
         std::printf("case=million rerun_s=%.4f values=%zu results=%zu take_s=%.1f snapshot_mb=%.1f rounds=%d\n",
-                    benchalt::Median(times), million->ValueCount(), results, takeSeconds,
-                    million->Bytes() / 1048576.0, rounds);
+                    benchalt::Median(times), million->ValueCount(), results, takeSeconds, million->Bytes() / 1048576.0,
+                    rounds);
     }
     if (!keep) {
         RegDeleteTreeW(HKEY_CURRENT_USER, benchtree::kTreePath);

@@ -168,7 +168,8 @@ DWORD CKeldraThread::Run() {
     bool taken = false;
     if (keepSnapshots && remoteComputer.empty() && registry == &kAdvapiRegistry) {
         std::wstring failure;
-        snapshots = TheSnapshotShelf().Lend(lookIn, [this] { return IsStopSet(); }, failure, taken);
+        snapshots = TheSnapshotShelf().Lend(
+            lookIn, [this] { return IsStopSet(); }, failure, taken);
         if (!failure.empty()) {
             LogNote(L"Searched without a kept copy of " + failure);
         }

@@ -265,8 +265,8 @@ private:
         keys_[index].valueCount = was.valueCount;
         for (std::uint32_t i = 0; i < was.valueCount; ++i) {
             const Value& value = previous_->values_[was.firstValue + i];
-            values_.push_back(Value{store_->Name(NameOf(value.name)), store_->Data(value.data, value.size),
-                                    value.type, value.size});
+            values_.push_back(
+                Value{store_->Name(NameOf(value.name)), store_->Data(value.data, value.size), value.type, value.size});
         }
     }
 
@@ -335,7 +335,7 @@ bool RegistrySnapshot::IsChanged() const {
     return WaitForSingleObject(changed_.Get(), 0) != WAIT_TIMEOUT;
 }
 
-bool RegistrySnapshot::Refresh(std::wstring& failure) {
+bool RegistrySnapshot::Refresh(std::wstring& failure, const std::function<bool()>& stop) {
     if (!IsChanged()) {
         return true;
     }
@@ -344,7 +344,11 @@ bool RegistrySnapshot::Refresh(std::wstring& failure) {
         failure = L"the location cannot be watched for changes";
         return false;
     }
-    return Read(this, budget_, failure);
+    if (!Read(this, budget_, failure, stop)) {
+        SetEvent(changed_.Get()); // the copy is as old as before
+        return false;
+    }
+    return true;
 }
 
 std::uint32_t RegistrySnapshot::FindChild(std::uint32_t parent, std::wstring_view name, std::uint32_t hint) const {

@@ -26,8 +26,8 @@
 class RegistrySnapshot {
 public:
     struct Key {
-        const wchar_t* name;    // kept text (see NameOf)
-        FILETIME written;       // last-write time
+        const wchar_t* name; // kept text (see NameOf)
+        FILETIME written;    // last-write time
         std::uint32_t firstChild;
         std::uint32_t childCount;
         std::uint32_t firstValue;
@@ -58,9 +58,9 @@ public:
     // The event a change notification sets (manual reset; reset when the watch is armed again).
     HANDLE ChangeEvent() const { return changed_.Get(); }
     // Brings the copy up to date when a change was notified (nothing to do otherwise). False when it can no
-    // longer be kept (the watch cannot be armed again, a read fails, over budget): then it must not be used.
-    // No walk may read the snapshot meanwhile.
-    bool Refresh(std::wstring& failure);
+    // longer be kept (the watch cannot be armed again, a read fails, over budget), or stop() turned true:
+    // then it holds what it held and stays marked changed. No walk may read the snapshot meanwhile.
+    bool Refresh(std::wstring& failure, const std::function<bool()>& stop = {});
 
     HKEY Root() const { return root_; }
     const std::wstring& Path() const { return path_; }

@@ -14,10 +14,14 @@ std::shared_ptr<RegistrySnapshot> SnapshotShelf::Find(const KeyLocation& locatio
 }
 
 bool SnapshotShelf::Covers(const std::vector<KeyLocation>& lookIn) {
-    CriticalSectionLock hold(lock_);
-    return !lookIn.empty() && std::all_of(lookIn.begin(), lookIn.end(), [this](const KeyLocation& location) {
-        return Find(location) != nullptr;
-    });
+    if (!lock_.TryEnter()) {
+        return false;
+    }
+    const bool covered =
+        !lookIn.empty() && std::all_of(lookIn.begin(), lookIn.end(),
+                                       [this](const KeyLocation& location) { return Find(location) != nullptr; });
+    lock_.Leave();
+    return covered;
 }
 
 void SnapshotShelf::Clear() {
@@ -34,6 +38,12 @@ std::vector<std::shared_ptr<RegistrySnapshot>> SnapshotShelf::Lend(const std::ve
     const size_t budget = SnapshotBudgetBytes();
     if (budget == 0) {
         kept_.clear();
+        return {};
+    }
+    // The classes root merges the machine's and the user's classes: a watch on it is not known to see the
+    // changes made below the user's part, so it is always walked.
+    if (std::any_of(lookIn.begin(), lookIn.end(),
+                    [](const KeyLocation& location) { return location.root == HKEY_CLASSES_ROOT; })) {
         return {};
     }
     // Snapshots of other locations make room for these.
@@ -58,8 +68,10 @@ std::vector<std::shared_ptr<RegistrySnapshot>> SnapshotShelf::Lend(const std::ve
                 return {};
             }
             used -= snapshot->Bytes();
-            if (snapshot->Refresh(why)) {
+            if (snapshot->Refresh(why, stop)) {
                 used += snapshot->Bytes();
+            } else if (stop && stop()) {
+                return {}; // kept, to be refreshed by the next search
             } else {
                 // Its key deleted (and perhaps made anew), or over the budget: read it afresh.
                 std::erase(kept_, snapshot);
@@ -67,8 +79,8 @@ std::vector<std::shared_ptr<RegistrySnapshot>> SnapshotShelf::Lend(const std::ve
             }
         }
         if (!snapshot) {
-            std::unique_ptr<RegistrySnapshot> read = RegistrySnapshot::Take(
-                location.root, location.subKey, used < budget ? budget - used : 0, why, stop);
+            std::unique_ptr<RegistrySnapshot> read =
+                RegistrySnapshot::Take(location.root, location.subKey, used < budget ? budget - used : 0, why, stop);
             if (!read || !SnapshotCovers(*read, location.root, location.subKey)) {
                 if (read || !why.empty()) {
                     failure = where + L": " + (read ? L"its path cannot be kept" : why);

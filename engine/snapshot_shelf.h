@@ -15,13 +15,14 @@
 class SnapshotShelf {
 public:
     // Snapshots covering every location of lookIn, up to date, in the order of lookIn; empty when the
-    // search must walk the registry (snapshots off, over the memory budget, a location that cannot be
-    // watched or read, stopped), and then `failure` says why unless snapshots are off. `taken` tells
+    // search must walk the registry (snapshots off, a location in HKEY_CLASSES_ROOT, over the memory
+    // budget, a location that cannot be opened, watched or read, stopped), and then `failure` says why
+    // unless snapshots are off, the location is in HKEY_CLASSES_ROOT or cannot be opened. `taken` tells
     // whether any of them had to be read now.
-    std::vector<std::shared_ptr<RegistrySnapshot>> Lend(const std::vector<KeyLocation>& lookIn,
-                                                        const std::function<bool()>& stop, std::wstring& failure,
-                                                        bool& taken);
-    // Whether snapshots cover every location of lookIn now (they may still need a refresh).
+    std::vector<std::shared_ptr<RegistrySnapshot>>
+    Lend(const std::vector<KeyLocation>& lookIn, const std::function<bool()>& stop, std::wstring& failure, bool& taken);
+    // Whether snapshots cover every location of lookIn now (they may still need a refresh). Never waits:
+    // false while a search takes or refreshes snapshots.
     bool Covers(const std::vector<KeyLocation>& lookIn);
     void Clear();
 

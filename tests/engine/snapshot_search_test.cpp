@@ -35,11 +35,11 @@ const Mode kModes[] = {
 
 std::wstring Describe(const SearchResult& r) {
     std::wstring text = RootKeyName(r.root) + L"\\" + r.KeyPath() + L"|" + r.valueName + L"|" + r.dataText;
-    for (std::uint64_t n : {std::uint64_t{r.kind}, std::uint64_t{r.type}, std::uint64_t{r.dataSize}, r.number,
-                            std::uint64_t{static_cast<unsigned>(r.dataDisplay)}, std::uint64_t{r.nameMark.position},
-                            std::uint64_t{r.nameMark.length}, std::uint64_t{r.dataMark.position},
-                            std::uint64_t{r.dataMark.length}, std::uint64_t{r.lastWrite.dwLowDateTime},
-                            std::uint64_t{r.lastWrite.dwHighDateTime}}) {
+    for (std::uint64_t n :
+         {std::uint64_t{r.kind}, std::uint64_t{r.type}, std::uint64_t{r.dataSize}, r.number,
+          std::uint64_t{static_cast<unsigned>(r.dataDisplay)}, std::uint64_t{r.nameMark.position},
+          std::uint64_t{r.nameMark.length}, std::uint64_t{r.dataMark.position}, std::uint64_t{r.dataMark.length},
+          std::uint64_t{r.lastWrite.dwLowDateTime}, std::uint64_t{r.lastWrite.dwHighDateTime}}) {
         text += L"|" + std::to_wstring(n);
     }
     return text + L"|" + (r.keptMarkup ? *r.keptMarkup : L"");
@@ -73,7 +73,7 @@ public:
     explicit Editor(unsigned seed) : random_(seed) {}
     std::vector<std::wstring> keys{L""};
 
-    std::wstring Text() { return std::wstring(L"ab01") .substr(Pick(4), 1) + std::to_wstring(Pick(3)) + L"b"; }
+    std::wstring Text() { return std::wstring(L"ab01").substr(Pick(4), 1) + std::to_wstring(Pick(3)) + L"b"; }
 
     std::wstring ValueLine() {
         std::wstring line = L"\"v" + std::to_wstring(Pick(6)) + L"\"=";
