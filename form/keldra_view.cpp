@@ -31,6 +31,7 @@ constexpr std::array<DlgResizeEntry, 10> kResizeTable = {{
 
 constexpr UINT kMarqueeStepMs = 300;
 constexpr UINT kStartupDelayMs = 100;
+constexpr UINT kTypingPauseMs = 300;
 constexpr int kPanePadding = 10;
 constexpr COLORREF kMaskColour = RGB(255, 0, 255);
 
@@ -112,6 +113,9 @@ BOOL CKeldraWTLView::OnCommand(WORD code, WORD id, LRESULT& lResult) {
             PostCommand(IDC_SEARCH_TEXT, CBN_EDITCHANGE);
         } else if (code == CBN_EDITCHANGE) {
             ApplySearchButtonRule();
+            if (ReadSettingFlag(kSearchAsYouTypeSetting)) {
+                SetTimer(kTypingTimer, kTypingPauseMs);
+            }
         }
         return TRUE;
     case IDC_LOOKIN:
@@ -282,6 +286,8 @@ void CKeldraWTLView::OnTimer(UINT_PTR id) {
         WriteTotals(m_search.ResultCount());
     } else if (id == kStartupTimer) {
         OnStartupTimer();
+    } else if (id == kTypingTimer) {
+        OnTypingPause();
     }
 }
 

@@ -61,6 +61,8 @@ PreferenceValues ReadPreferences() {
     values.keyTree = ReadSettingFlag(kKeyTreeSetting);
     values.lineNumbers = ReadSettingFlag(kLineNumbersSetting);
     values.clearSearchHistory = ReadSettingFlag(kClearSearchHistorySetting);
+    values.searchAsYouType = ReadSettingFlag(kSearchAsYouTypeSetting);
+    values.snapshotBudgetMb = ClampSetting(kSnapshotBudgetSetting, ReadSetting(kSnapshotBudgetSetting));
     return values;
 }
 
@@ -71,6 +73,8 @@ void WritePreferences(const PreferenceValues& values) {
     WriteSetting(kKeyTreeSetting, Flag(values.keyTree));
     WriteSetting(kLineNumbersSetting, Flag(values.lineNumbers));
     WriteSetting(kClearSearchHistorySetting, Flag(values.clearSearchHistory));
+    WriteSetting(kSearchAsYouTypeSetting, Flag(values.searchAsYouType));
+    WriteSetting(kSnapshotBudgetSetting, ClampSetting(kSnapshotBudgetSetting, values.snapshotBudgetMb));
 }
 
 DWORD StopLimitFromText(std::wstring_view text) {

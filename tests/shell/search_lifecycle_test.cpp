@@ -210,13 +210,8 @@ TEST_F(SearchLifecycle, RepeatedSearchesLeaveNoObjectsOrHandlesBehind) {
     auto paint = [&] {
         RedrawWindow(frame->m_hWnd, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
     };
-    // The first two walk the registry, so that the progress bar is drawn while it shows; the later ones run
-    // over a kept copy, too fast for that.
-    WriteSetting(kSnapshotBudgetSetting, 0);
     ASSERT_TRUE(SearchToTheEnd(lookIn));
     ASSERT_TRUE(SearchToTheEnd(lookIn));
-    WriteSetting(kSnapshotBudgetSetting, kSnapshotBudgetSetting.defaultValue);
-    ASSERT_TRUE(SearchToTheEnd(lookIn)); // takes the kept copy and its watch
     paint();
     const int gdiAfterFirst = GdiObjects();
     const int handlesAfterFirst = KernelHandles();
@@ -266,6 +261,26 @@ TEST_F(SearchLifecycle, ProblemsAreCountedInTheEndTextOnly) {
     ASSERT_TRUE(SearchToTheEnd(L"HKCU\\" + kTree));
     EXPECT_EQ(DefaultPaneText(), L"Scan Finished (0 sec)");
     EXPECT_EQ(frame->StatusBar().GetPaneText(kPaneTotals), L"Keys Searched: 2, Total Item(s): 3 (instant)");
+}
+
+// Search as you type: once a search has kept a copy of the look-in, the list follows the search text.
+TEST_F(SearchLifecycle, WithSearchAsYouTypeTheListFollowsTheTextOverAKeptCopy) {
+    BuildTree(3, 4);
+    WriteSetting(kSearchAsYouTypeSetting, 1);
+    CKeldraWTLView& view = frame->View();
+    // The form's look-in text is filled in once after start-up: replaced only after that.
+    ASSERT_TRUE(testsupport::PumpUntil([&] { return GetWindowTextLengthW(GetDlgItem(view.m_hWnd, IDC_LOOKIN)) > 0; }));
+    SetDlgItemTextW(view.m_hWnd, IDC_LOOKIN, (L"HKCU\\" + kTree).c_str());
+    ASSERT_TRUE(SearchToTheEnd(L"HKCU\\" + kTree));
+    for (const wchar_t* typed : {L"module1.dll", L"module3"}) {
+        SetDlgItemTextW(view.m_hWnd, IDC_SEARCH_TEXT, typed);
+        SendMessageW(view.m_hWnd, WM_COMMAND, MAKEWPARAM(IDC_SEARCH_TEXT, CBN_EDITCHANGE), 0);
+        EXPECT_TRUE(testsupport::PumpUntil([&] {
+            return frame->StatusBar().GetPaneText(kPaneTotals) == L"Keys Searched: 4, Total Item(s): 3 (instant)" &&
+                   view.Search().patterns == std::vector<std::wstring>{typed} && !view.IsListing();
+        }));
+        EXPECT_EQ(view.ListedCount(), 3u);
+    }
 }
 
 TEST_F(SearchLifecycle, AComputerThatCannotBeReachedIsToldAtOnce) {
