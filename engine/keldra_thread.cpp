@@ -2,6 +2,8 @@
 
 #include "engine/matchers.h"
 #include "engine/registry_view.h"
+#include "engine/snapshot_registry.h"
+#include "engine/snapshot_shelf.h"
 #include "base/settings.h"
 
 #include <cstdarg>
@@ -126,6 +128,10 @@ void CKeldraThread::LogRegistryView() {
     (sharedLog ? *sharedLog : searchLog).LogWriteLine(line);
 }
 
+void CKeldraThread::LogNote(const std::wstring& line) {
+    (sharedLog ? *sharedLog : searchLog).LogWriteLine(line.substr(0, kLogLineCapacity - 1).c_str());
+}
+
 void CKeldraThread::PostToView(WPARAM code) {
     if (notifyWindow && IsWindow(notifyWindow)) {
         PostMessageW(notifyWindow, WM_SEARCH_NOTIFY, code, 0);
@@ -158,6 +164,27 @@ DWORD CKeldraThread::Run() {
     // mode without a prepared pattern matches nothing.
     const bool usable = !patterns.empty() || !ModeNeedsPattern(mode);
     matcher_->Configure(usable ? mode : 0, patterns.empty() ? std::wstring() : patterns.front(), integerValue, options);
+    std::vector<std::shared_ptr<RegistrySnapshot>> snapshots;
+    bool taken = false;
+    if (keepSnapshots && remoteComputer.empty() && registry == &kAdvapiRegistry) {
+        std::wstring failure;
+        snapshots = TheSnapshotShelf().Lend(
+            lookIn, [this] { return IsStopSet(); }, failure, taken);
+        if (!failure.empty()) {
+            LogNote(L"Searched without a kept copy of " + failure);
+        }
+    }
+    std::vector<const RegistrySnapshot*> reading;
+    for (const std::shared_ptr<RegistrySnapshot>& snapshot : snapshots) {
+        reading.push_back(snapshot.get());
+    }
+    std::optional<SnapshotReading> readingScope;
+    searchedSnapshot = !snapshots.empty() && !taken;
+    const RegistryApi* const liveRegistry = registry;
+    if (!snapshots.empty()) {
+        readingScope.emplace(reading);
+        registry = &kSnapshotRegistry;
+    }
     try {
         for (const KeyLocation& entry : lookIn) {
             walkPath_ = entry.subKeyText;
@@ -171,6 +198,7 @@ DWORD CKeldraThread::Run() {
     } catch (const std::exception& error) {
         LogProblem(L"Search error %ls: %ls", Widen(error.what()).c_str(), walkPath_.c_str());
     }
+    registry = liveRegistry;
     PostToView(SN_FINISHED);
     searchLog.CloseLogFile();
     return 0;

@@ -91,6 +91,11 @@ public:
 
     // The registry functions the walk calls; tests put in failures through their own table.
     const RegistryApi* registry = &kAdvapiRegistry;
+    // Whether a local search runs over kept snapshots of its locations (snapshot_shelf.h), taking them when
+    // they are missing; the search log tells when it cannot. Off for a program that searches once.
+    bool keepSnapshots = false;
+    // Whether the last search ran over snapshots kept from earlier searches; read after SN_FINISHED.
+    bool searchedSnapshot = false;
 
     // Thread-safe reads for the main thread while a worker may be running.
     size_t ResultCount();
@@ -106,6 +111,8 @@ private:
     void LogProblem(const wchar_t* format, ...);
     // The search log's first line: the registry view searched (not a problem, not counted).
     void LogRegistryView();
+    // A line in the log that is not a problem (not counted).
+    void LogNote(const std::wstring& line);
     void PostToView(WPARAM code);
 
     // The walk (worker only). walkPath_ holds the path below the root of the key being handled.

@@ -31,6 +31,7 @@ constexpr std::array<DlgResizeEntry, 10> kResizeTable = {{
 
 constexpr UINT kMarqueeStepMs = 300;
 constexpr UINT kStartupDelayMs = 100;
+constexpr UINT kTypingPauseMs = 300;
 constexpr int kPanePadding = 10;
 constexpr COLORREF kMaskColour = RGB(255, 0, 255);
 
@@ -112,6 +113,9 @@ BOOL CKeldraWTLView::OnCommand(WORD code, WORD id, LRESULT& lResult) {
             PostCommand(IDC_SEARCH_TEXT, CBN_EDITCHANGE);
         } else if (code == CBN_EDITCHANGE) {
             ApplySearchButtonRule();
+            if (ReadSettingFlag(kSearchAsYouTypeSetting)) {
+                SetTimer(kTypingTimer, kTypingPauseMs);
+            }
         }
         return TRUE;
     case IDC_LOOKIN:
@@ -211,6 +215,8 @@ void CKeldraWTLView::PostCommand(int id, WORD code) {
 void CKeldraWTLView::OnInitDialog() {
     DlgResize_Init(kResizeTable);
     m_search.notifyWindow = m_hWnd;
+    // Searching the same places again runs over kept copies of them.
+    m_search.keepSnapshots = true;
     m_tree.SubclassWindow(GetDlgItem(IDC_OPTIONS_TREE));
 
     m_progress = GetDlgItem(IDC_PROGRESS);
@@ -280,6 +286,8 @@ void CKeldraWTLView::OnTimer(UINT_PTR id) {
         WriteTotals(m_search.ResultCount());
     } else if (id == kStartupTimer) {
         OnStartupTimer();
+    } else if (id == kTypingTimer) {
+        OnTypingPause();
     }
 }
 

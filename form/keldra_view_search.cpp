@@ -4,6 +4,7 @@
 
 #include "engine/msg_queue.h"
 #include "engine/result_markup.h"
+#include "engine/snapshot_shelf.h"
 #include "form/search_rules.h"
 #include "base/settings.h"
 #include "winlib/status_bar.h"
@@ -107,6 +108,27 @@ bool CKeldraWTLView::SearchFromForm() {
     m_search.lookIn = shownLookIn;
     m_search.remoteComputer = shownComputer;
     return false;
+}
+
+// Search as you type: the search text has rested for a moment. The list follows it only where kept copies
+// make the search instant, never over a search still running or being listed (it tries again after the
+// next pause), and without histories or messages: a text the form would refuse is simply not searched.
+void CKeldraWTLView::OnTypingPause() {
+    if (IsSearchRunning() || m_listing) {
+        return; // the timer stays: another try after the next pause
+    }
+    while (KillTimer(kTypingTimer)) {
+    }
+    if (!ReadSettingFlag(kSearchAsYouTypeSetting)) {
+        return;
+    }
+    const RequestOutcome outcome = BuildSearchRequest(GatherFormValues());
+    if (!outcome.Accepted() || !outcome.request->remoteComputer.empty() ||
+        !TheSnapshotShelf().Covers(outcome.request->lookIn)) {
+        return;
+    }
+    m_search.ApplyRequest(*outcome.request);
+    StartSearch();
 }
 
 SearchFormValues CKeldraWTLView::GatherFormValues() {
@@ -269,6 +291,9 @@ void CKeldraWTLView::OnSearchFinished() {
     }
     const size_t count = m_search.ResultCount();
     WriteTotals(count);
+    if (m_search.searchedSnapshot) {
+        SetPaneText(kPaneTotals, TotalsText(static_cast<DWORD>(m_search.KeysSearchedNow()), count) + L" (instant)");
+    }
     SetPaneText(kPaneMatches,
                 MatchSummary(m_search.options, m_search.keyMatches, m_search.valueNameMatches, m_search.dataMatches));
     // A computer that could not be reached at all is told at once; other problems are counted in the

@@ -61,6 +61,8 @@ PreferenceValues ReadPreferences() {
     values.keyTree = ReadSettingFlag(kKeyTreeSetting);
     values.lineNumbers = ReadSettingFlag(kLineNumbersSetting);
     values.clearSearchHistory = ReadSettingFlag(kClearSearchHistorySetting);
+    values.searchAsYouType = ReadSettingFlag(kSearchAsYouTypeSetting);
+    values.snapshotBudgetMb = ClampSetting(kSnapshotBudgetSetting, ReadSetting(kSnapshotBudgetSetting));
     return values;
 }
 
@@ -72,6 +74,8 @@ SettingWriteFailures WritePreferences(const PreferenceValues& values) {
         {kKeyTreeSetting, Flag(values.keyTree)},
         {kLineNumbersSetting, Flag(values.lineNumbers)},
         {kClearSearchHistorySetting, Flag(values.clearSearchHistory)},
+        {kSearchAsYouTypeSetting, Flag(values.searchAsYouType)},
+        {kSnapshotBudgetSetting, ClampSetting(kSnapshotBudgetSetting, values.snapshotBudgetMb)},
     };
     SettingWriteFailures failures;
     for (const auto& [setting, value] : writes) {

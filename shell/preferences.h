@@ -21,14 +21,16 @@ struct PreferenceValues {
     bool keyTree = true;
     bool lineNumbers = true;
     bool clearSearchHistory = false;
+    bool searchAsYouType = false;
+    DWORD snapshotBudgetMb = kSnapshotBudgetSetting.defaultValue;
 };
 
 // The stored values, each with its own default for a missing value.
 PreferenceValues ReadPreferences();
 
 // Writes StopSearchOnLimit, StopLimit, REG_BINARY_UnicodeSearch, KeyTree, LineNumbers and
-// ClearSearchHistory, in that order. The limit is raised to the minimum first. Returns the values that could
-// not be written.
+// ClearSearchHistory, in that order, then SearchAsYouType and SnapshotBudgetMB. The limit is raised to the
+// minimum first; the memory is held to its range. Returns the values that could not be written.
 SettingWriteFailures WritePreferences(const PreferenceValues& values);
 
 // The limit typed into the Preferences box: a signed decimal number, surrounding blanks allowed. Empty or

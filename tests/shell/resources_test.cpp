@@ -292,7 +292,9 @@ TEST_F(SmallDialogs, PreferencesGroupsItsSettings) {
     EXPECT_EQ(Style(IDOK) & BS_TYPEMASK, BS_DEFPUSHBUTTON);
 
     const std::map<std::wstring, std::vector<int>> groups = {
-        {L"Search", {IDC_PREF_STOP_ON_LIMIT, IDC_PREF_STOP_LIMIT, IDC_PREF_UNICODE_BINARY}},
+        {L"Search",
+         {IDC_PREF_STOP_ON_LIMIT, IDC_PREF_STOP_LIMIT, IDC_PREF_UNICODE_BINARY, IDC_PREF_SEARCH_AS_YOU_TYPE,
+          IDC_PREF_SNAPSHOT_BUDGET}},
         {L"Window", {IDC_PREF_KEY_TREE, IDC_PREF_CLEAR_HISTORY, IDC_PREF_RIBBON}},
         {L"List", {IDC_PREF_LINE_NUMBERS, IDC_PREF_FONT}},
     };
