@@ -22,6 +22,8 @@ inline constexpr const wchar_t* kLineNumbers = L"LineNumbers";
 inline constexpr const wchar_t* kClearSearchHistory = L"ClearSearchHistory";
 inline constexpr const wchar_t* kRibbon = L"Ribbon";
 inline constexpr const wchar_t* kFont = L"Font"; // REG_BINARY LOGFONTW
+inline constexpr const wchar_t* kSnapshotBudget = L"SnapshotBudgetMB";
+inline constexpr const wchar_t* kSearchAsYouType = L"SearchAsYouType";
 inline constexpr const wchar_t* kModeValue = L"Mode";
 inline constexpr const wchar_t* kOptionsValue = L"Options";
 inline constexpr const wchar_t* kTypesValue = L"Types";
@@ -47,6 +49,11 @@ inline constexpr SettingInfo kKeyTreeSetting{kKeyTree, 1, 0, 1};
 inline constexpr SettingInfo kLineNumbersSetting{kLineNumbers, 1, 0, 1};
 inline constexpr SettingInfo kClearSearchHistorySetting{kClearSearchHistory, 0, 0, 1};
 inline constexpr SettingInfo kRibbonSetting{kRibbon, 1, 0, 1};
+// Megabytes of memory the kept copies of searched registry trees may take (0: none are kept); a 32-bit
+// program has a smaller address space to share with its results.
+inline constexpr SettingInfo kSnapshotBudgetSetting{kSnapshotBudget, sizeof(void*) == 8 ? 1024u : 256u, 0, 4095};
+// Whether the list follows the search text while it is typed, where kept copies make a search instant.
+inline constexpr SettingInfo kSearchAsYouTypeSetting{kSearchAsYouType, 0, 0, 1};
 // The saved form: search mode (find string), option bits (keys, values and data), type mask (all types),
 // and whether the exclusion and the two date bounds were on.
 inline constexpr SettingInfo kModeSetting{kModeValue, 1};

@@ -71,6 +71,8 @@ public:
 
     void Enter() { EnterCriticalSection(&section_); }
     void Leave() { LeaveCriticalSection(&section_); }
+    // Takes the lock only when it is free; true when taken (then Leave as usual).
+    bool TryEnter() { return TryEnterCriticalSection(&section_) != FALSE; }
 
 private:
     CRITICAL_SECTION section_;

@@ -30,3 +30,14 @@ function(quillon_test_program target)
     add_test(NAME ${target} COMMAND ${target} --gtest_brief=1)
     set_tests_properties(${target} PROPERTIES TIMEOUT 900)
 endfunction()
+
+# quillon_version_resource(<file name> <description> <out var>)
+# The version resource of one program (file name without .exe), made from the project version; <out var>
+# receives the .rc file to compile into it.
+function(quillon_version_resource name description out_var)
+    set(QUILLON_FILE_NAME ${name})
+    set(QUILLON_FILE_DESCRIPTION ${description})
+    set(rc ${CMAKE_BINARY_DIR}/version/${name}_version.rc)
+    configure_file(${CMAKE_SOURCE_DIR}/resources/version.rc.in ${rc} @ONLY)
+    set(${out_var} ${rc} PARENT_SCOPE)
+endfunction()

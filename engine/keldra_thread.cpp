@@ -2,10 +2,13 @@
 
 #include "engine/matchers.h"
 #include "engine/registry_view.h"
+#include "engine/snapshot_registry.h"
+#include "engine/snapshot_shelf.h"
 
 #include <cstdarg>
 #include <cwchar>
 #include <new>
+#include <optional>
 
 namespace {
 
@@ -66,6 +69,10 @@ void CKeldraThread::LogRegistryView() {
     Log().LogWriteLine(line);
 }
 
+void CKeldraThread::LogNote(const std::wstring& line) {
+    Log().LogWriteLine(line.substr(0, kLogLineCapacity - 1).c_str());
+}
+
 void CKeldraThread::PostToView(WPARAM code) {
     if (request_.notifyWindow && IsWindow(request_.notifyWindow)) {
         PostMessageW(request_.notifyWindow, WM_SEARCH_NOTIFY, code, 0);
@@ -99,6 +106,28 @@ DWORD CKeldraThread::Run() {
     }
     PostToView(SN_STARTED);
     LogRegistryView();
+    // A local search of the live registry may run over kept copies of its locations (a hive file or
+    // another source is always read itself); the copies stay lent while the walk reads them.
+    std::vector<std::shared_ptr<RegistrySnapshot>> snapshots;
+    bool taken = false;
+    if (request_.keepSnapshots && request_.remoteComputer.empty() && registry == &kAdvapiRegistry) {
+        std::wstring failure;
+        snapshots = TheSnapshotShelf().Lend(
+            request_.lookIn, [this] { return IsStopSet(); }, failure, taken);
+        if (!failure.empty()) {
+            LogNote(L"Searched without a kept copy of " + failure);
+        }
+    }
+    std::vector<const RegistrySnapshot*> reading;
+    for (const std::shared_ptr<RegistrySnapshot>& snapshot : snapshots) {
+        reading.push_back(snapshot.get());
+    }
+    std::optional<SnapshotReading> readingScope;
+    searchedSnapshot_ = !snapshots.empty() && !taken;
+    if (!snapshots.empty()) {
+        readingScope.emplace(reading);
+        registry = &kSnapshotRegistry;
+    }
     try {
         for (const KeyLocation& entry : request_.lookIn) {
             walkPath_ = entry.subKeyText;

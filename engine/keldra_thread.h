@@ -47,8 +47,10 @@ public:
     // lines this search wrote to the search log (items that could not be opened or read, candidates the
     // expression engine gave up on);
     DWORD Problems() const { return problems_; }
-    // the error of the first remote connection that failed; ERROR_SUCCESS when none did.
+    // the error of the first remote connection that failed; ERROR_SUCCESS when none did;
     LONG ConnectError() const { return connectError_; }
+    // whether the search ran over snapshots kept from earlier searches (none was taken for it).
+    bool SearchedSnapshot() const { return searchedSnapshot_; }
 
 private:
     struct WalkLevel;
@@ -58,6 +60,8 @@ private:
     void LogProblem(const wchar_t* format, ...);
     // The search log's first line: the registry view searched (not a problem, not counted).
     void LogRegistryView();
+    // A line in the log that is not a problem (not counted).
+    void LogNote(const std::wstring& line);
     LogFile& Log() { return request_.sharedLog ? *request_.sharedLog : searchLog_; }
     void PostToView(WPARAM code);
 
@@ -83,6 +87,7 @@ private:
     LogFile searchLog_;
     DWORD problems_ = 0;
     LONG connectError_ = ERROR_SUCCESS;
+    bool searchedSnapshot_ = false;
 
     const RegistryApi* registry = &kAdvapiRegistry; // the request's table, for the walk
     SearchMatcher* matcher_ = nullptr;              // the request's matcher, for the walk

@@ -71,6 +71,10 @@ struct SearchRequest {
     // not the live registry (a hive file's path, say), for the store's origin.
     const RegistryApi* registry = &kAdvapiRegistry;
     std::wstring sourceDescription;
+    // Whether a local search of the live registry runs over kept snapshots of its locations
+    // (snapshot_shelf.h), taking them when they are missing; the search log tells when it cannot. Off for a
+    // program that searches once.
+    bool keepSnapshots = false;
     // Where the worker writes its problems: its own search log unless an open log is given (searches running
     // side by side share one file; the log has its own lock).
     LogFile* sharedLog = nullptr;

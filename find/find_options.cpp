@@ -1,5 +1,6 @@
 #include "find/find_options.h"
 
+#include "engine/hive_registry.h"
 #include "engine/key_paths.h"
 #include "engine/result_markup.h"
 #include "find/system_text.h"
@@ -224,11 +225,19 @@ ParsedCommandLine Parser::Run() {
     if (!texts_.empty()) {
         form.searchText = texts_.front();
     }
+    if (!options_.hives.empty() && !options_.computers.empty()) {
+        parsed.error = L"--hive: hive files are searched on their own, not with --computer or --computers";
+        return parsed;
+    }
     if (!options_.lookInGiven) {
         form.lookIn = options_.computers.empty() ? kDefaultLookIn : kDefaultRemoteLookIn;
+        if (!options_.hives.empty()) {
+            form.lookIn = L"HKEY_LOCAL_MACHINE";
+        }
     }
     if (options_.format == OutputFormat::Reg && !options_.computers.empty()) {
-        parsed.error = L"--format: reg exports this computer's registry only, not with --computer or --computers";
+        parsed.error = L"--format: reg exports this computer's registry or hive files only, not with --computer or "
+                       L"--computers";
         return parsed;
     }
     parsed.options = std::move(options_);
@@ -326,6 +335,33 @@ bool Parser::Option(const std::wstring& name, const std::optional<std::wstring>&
             options_.computers.push_back(computer);
             start = end + 1;
         }
+        return true;
+    }
+    if (name == L"--hive") {
+        if (!Value(name, inlineValue, index, value)) {
+            return false;
+        }
+        // FILE=NAME: a name holds no path separators, so an "=" inside a folder name stays with the path.
+        HiveFileOption hive{value, {}};
+        const size_t equals = value.rfind(L'=');
+        if (equals != std::wstring::npos && value.find_first_of(L"\\/:", equals) == std::wstring::npos) {
+            hive.path = value.substr(0, equals);
+            hive.name = TrimWhiteSpace(value.substr(equals + 1));
+            if (hive.name.empty()) {
+                return Fail(name, L"'" + value + L"' gives an empty name after '='");
+            }
+        } else {
+            hive.name = DefaultHiveName(hive.path);
+        }
+        if (hive.path.empty()) {
+            return Fail(name, L"a file name is missing");
+        }
+        for (const HiveFileOption& other : options_.hives) {
+            if (_wcsicmp(other.name.c_str(), hive.name.c_str()) == 0) {
+                return Fail(name, L"two hives are named '" + hive.name + L"': give one another name with FILE=NAME");
+            }
+        }
+        options_.hives.push_back(std::move(hive));
         return true;
     }
     if (name == L"--computers") {
@@ -456,6 +492,40 @@ std::vector<std::wstring> ComputerNamesFromText(const std::wstring& text) {
     return names;
 }
 
+bool SplitLookInByHive(const std::wstring& lookInText, const std::vector<HiveFileOption>& hives,
+                       std::vector<std::wstring>& perHive, std::wstring& stray) {
+    perHive.assign(hives.size(), std::wstring());
+    std::vector<KeyLocation> entries;
+    if (!ParseKeyList(lookInText, entries)) {
+        return true; // the request builder refuses the text with its own message
+    }
+    auto add = [&](size_t hive, const std::wstring& path) {
+        perHive[hive] += (perHive[hive].empty() ? L"" : L";") + std::wstring(L"HKEY_LOCAL_MACHINE\\") + path;
+    };
+    for (const KeyLocation& entry : entries) {
+        const std::wstring path = TrimChars(entry.subKey, L"\\");
+        if (entry.root == HKEY_LOCAL_MACHINE && path.empty()) {
+            for (size_t i = 0; i < hives.size(); ++i) {
+                add(i, hives[i].name);
+            }
+            continue;
+        }
+        const std::wstring first = path.substr(0, path.find(L'\\'));
+        bool found = false;
+        for (size_t i = 0; i < hives.size() && !found; ++i) {
+            if (entry.root == HKEY_LOCAL_MACHINE && _wcsicmp(first.c_str(), hives[i].name.c_str()) == 0) {
+                add(i, path);
+                found = true;
+            }
+        }
+        if (!found) {
+            stray = entry.rootName + (path.empty() ? L"" : L"\\" + path);
+            return false;
+        }
+    }
+    return true;
+}
+
 const wchar_t* OptionOfField(RequestField field) {
     switch (field) {
     case RequestField::Computer:
@@ -493,12 +563,18 @@ Search (the same choices as Quillon's search form):
 Computers:
   --computer NAME[,NAME...]  search these computers' registries
   --computers FILE        search the computers named in FILE, one a line
-  --parallel N            computers searched at once (default 8, at most 64)
+  --parallel N            computers or hive files searched at once (default 8, at most 64)
+
+Hive files (a registry file of another Windows, a backup), read without loading them:
+  --hive FILE[=NAME]      search FILE instead of the registry, its keys shown under
+                          HKEY_LOCAL_MACHINE\NAME (NAME: the file's name unless given); repeatable.
+                          Without --look-in each hive is searched whole; a --look-in names keys
+                          under HKEY_LOCAL_MACHINE\NAME
 
 Output:
   --format FORMAT         list (default: computer when remote, key path, value name, type and data,
                           separated by tabs), txt, csv, tsv, or reg (a registry script of every result,
-                          this computer only)
+                          read from this computer's registry or the hive files)
   --output FILE           write to FILE (UTF-16 with byte-order mark for txt, csv, tsv and reg; UTF-8 for
                           list) instead of standard output
 
@@ -506,6 +582,6 @@ Output:
   --version               the program's version
 
 Exit codes: 0 results found, 1 no result, 2 bad usage or an invalid search, 3 a file could not be
-written, 4 some computers could not be searched.
+written, 4 some computers could not be searched, 5 a hive file could not be read or is damaged.
 )";
 }

@@ -14,6 +14,7 @@ enum FindExitCode : int {
     kExitUsage = 2,
     kExitFileNotWritten = 3,
     kExitComputersFailed = 4,
+    kExitHiveDamaged = 5, // a hive file could not be read or is damaged
 };
 
 // args: the arguments after the program name. registry: the functions every engine calls (benchmarks put in

@@ -18,11 +18,16 @@ FormState ReadFormState() {
     return state;
 }
 
-void WriteFormState(const FormState& state) {
-    WriteSetting(kModeSetting, state.mode);
-    WriteSetting(kOptionsSetting, state.options);
-    WriteSetting(kTypesSetting, state.types);
-    WriteSetting(kExcludeKeysSetting, state.excludeKeys ? 1 : 0);
-    WriteSetting(kModFromSetting, state.modifiedFrom ? 1 : 0);
-    WriteSetting(kModToSetting, state.modifiedTo ? 1 : 0);
+void WriteFormState(const FormState& state, SettingWriteFailures& failures) {
+    const std::pair<const SettingInfo&, DWORD> writes[] = {
+        {kModeSetting, state.mode},
+        {kOptionsSetting, state.options},
+        {kTypesSetting, state.types},
+        {kExcludeKeysSetting, state.excludeKeys ? 1u : 0u},
+        {kModFromSetting, state.modifiedFrom ? 1u : 0u},
+        {kModToSetting, state.modifiedTo ? 1u : 0u},
+    };
+    for (const auto& [setting, value] : writes) {
+        failures.Check(WriteSetting(setting, value), std::wstring(kSettingsSubKey) + L"\\" + setting.name);
+    }
 }

@@ -2,6 +2,7 @@
 // look-at and type choices of the options tree and the three check boxes of the form. Main thread only.
 #pragma once
 
+#include "base/setting_writes.h"
 #include "base/settings.h"
 
 #include <windows.h>
@@ -20,4 +21,5 @@ struct FormState {
 // The saved state, each value with its default (find-string mode, all three look-at options, all types, no
 // exclusion, no dates).
 FormState ReadFormState();
-void WriteFormState(const FormState& state);
+// Each value that could not be written is noted in failures.
+void WriteFormState(const FormState& state, SettingWriteFailures& failures);

@@ -3,12 +3,13 @@
 #include "form/history_store.h"
 #include "base/settings.h"
 
-void SaveHistories(const CMruComboCtrl& searchText, const CMruComboCtrl& lookIn, const CMruComboCtrl& exclude) {
+void SaveHistories(const CMruComboCtrl& searchText, const CMruComboCtrl& lookIn, const CMruComboCtrl& exclude,
+                   SettingWriteFailures& failures) {
     if (ReadSettingFlag(kClearSearchHistorySetting)) {
-        DeleteHistory(kHistorySubKey);
+        failures.Check(DeleteHistory(kHistorySubKey), kHistorySubKey);
     } else {
-        searchText.WriteHistory(kHistorySubKey);
+        failures.Check(searchText.WriteHistory(kHistorySubKey), kHistorySubKey);
     }
-    lookIn.WriteHistory(kLookInHistorySubKey);
-    exclude.WriteHistory(kExcludeHistorySubKey);
+    failures.Check(lookIn.WriteHistory(kLookInHistorySubKey), kLookInHistorySubKey);
+    failures.Check(exclude.WriteHistory(kExcludeHistorySubKey), kExcludeHistorySubKey);
 }

@@ -114,25 +114,29 @@ bool StoreHistory(const wchar_t* subKey, DWORD capacity, const std::vector<std::
     if (!key) {
         return false;
     }
-    RegSetValueExW(key.Get(), kDocumentCountValue, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&capacity),
-                   sizeof capacity);
+    bool written = RegSetValueExW(key.Get(), kDocumentCountValue, 0, REG_DWORD,
+                                  reinterpret_cast<const BYTE*>(&capacity), sizeof capacity) == ERROR_SUCCESS;
+    auto deleteValue = [&key](const std::wstring& name) {
+        const LONG status = RegDeleteValueW(key.Get(), name.c_str());
+        return status == ERROR_SUCCESS || status == ERROR_FILE_NOT_FOUND;
+    };
     for (size_t n = newestFirst.size(); n >= 1; --n) {
         const std::wstring name = kDocumentPrefix + std::to_wstring(n);
         const std::wstring& text = newestFirst[n - 1];
         if (text.empty()) {
-            RegDeleteValueW(key.Get(), name.c_str());
+            written &= deleteValue(name);
             continue;
         }
-        RegSetValueExW(key.Get(), name.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(text.c_str()),
-                       static_cast<DWORD>((text.size() + 1) * sizeof(wchar_t)));
+        written &= RegSetValueExW(key.Get(), name.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(text.c_str()),
+                                  static_cast<DWORD>((text.size() + 1) * sizeof(wchar_t))) == ERROR_SUCCESS;
     }
     // Every older value beyond the list goes, however many an earlier, larger capacity left behind.
     for (const auto& [n, name] : DocumentValues(key.Get())) {
         if (n > newestFirst.size()) {
-            RegDeleteValueW(key.Get(), name.c_str());
+            written &= deleteValue(name);
         }
     }
-    return true;
+    return written;
 }
 
 bool DeleteHistory(const wchar_t* subKey) {

@@ -18,7 +18,8 @@ bool LoadHistory(const wchar_t* subKey, HistoryList& list);
 
 // Writes "DocumentCount" = capacity and texts[i] as "Document<i+1>", then deletes every other
 // "Document<n>" with n beyond the texts. An empty text marks an item that could not be read: its value is
-// deleted rather than left stale. False when the key cannot be opened or created.
+// deleted rather than left stale. False when the key cannot be opened or created, or any value could not be
+// written or deleted.
 bool StoreHistory(const wchar_t* subKey, DWORD capacity, const std::vector<std::wstring>& newestFirst);
 
 // Deletes the history sub-key with everything below it; true when it is gone.

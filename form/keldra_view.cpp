@@ -31,6 +31,7 @@ constexpr std::array<DlgResizeEntry, 10> kResizeTable = {{
 
 constexpr UINT kMarqueeStepMs = 300;
 constexpr UINT kStartupDelayMs = 100;
+constexpr UINT kTypingPauseMs = 300;
 constexpr int kPanePadding = 10;
 constexpr COLORREF kMaskColour = RGB(255, 0, 255);
 
@@ -112,6 +113,9 @@ BOOL CKeldraWTLView::OnCommand(WORD code, WORD id, LRESULT& lResult) {
             PostCommand(IDC_SEARCH_TEXT, CBN_EDITCHANGE);
         } else if (code == CBN_EDITCHANGE) {
             ApplySearchButtonRule();
+            if (ReadSettingFlag(kSearchAsYouTypeSetting)) {
+                SetTimer(kTypingTimer, kTypingPauseMs);
+            }
         }
         return TRUE;
     case IDC_LOOKIN:
@@ -281,6 +285,8 @@ void CKeldraWTLView::OnTimer(UINT_PTR id) {
         WriteTotals(m_search.Results().Count());
     } else if (id == kStartupTimer) {
         OnStartupTimer();
+    } else if (id == kTypingTimer) {
+        OnTypingPause();
     }
 }
 
@@ -378,11 +384,16 @@ void CKeldraWTLView::OnDestroy() {
     if (m_search.GetHandle()) {
         m_search.SetStopEvent();
     }
-    SaveHistories(m_searchText, m_lookIn, m_exclude);
-    SaveFormState();
+    SettingWriteFailures failures;
+    SaveHistories(m_searchText, m_lookIn, m_exclude, failures);
+    SaveFormState(failures);
+    if (failures.Count() > 0) {
+        // The window is going away: the message has no owner.
+        ::MessageBoxW(nullptr, failures.Report().c_str(), nullptr, MB_OK | MB_ICONWARNING);
+    }
 }
 
-void CKeldraWTLView::SaveFormState() {
+void CKeldraWTLView::SaveFormState(SettingWriteFailures& failures) {
     FormState state = {};
     state.mode = CurrentMode();
     state.options = m_options.ReadLookAt(false);
@@ -390,5 +401,5 @@ void CKeldraWTLView::SaveFormState() {
     state.excludeKeys = IsDlgButtonChecked(IDC_EXCLUDE_CHECK) == BST_CHECKED;
     state.modifiedFrom = IsDlgButtonChecked(IDC_MODIFIED_FROM) == BST_CHECKED;
     state.modifiedTo = IsDlgButtonChecked(IDC_MODIFIED_TO) == BST_CHECKED;
-    WriteFormState(state);
+    WriteFormState(state, failures);
 }

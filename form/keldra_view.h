@@ -45,6 +45,8 @@ inline constexpr int kPaneTotals = 211;
 // The view's timers: the running totals during a search, and the first look-in text after start-up.
 inline constexpr UINT_PTR kTotalsTimer = 100;
 inline constexpr UINT_PTR kStartupTimer = 101;
+// Search as you type: the pause after the last change of the search text.
+inline constexpr UINT_PTR kTypingTimer = 102;
 
 class CKeldraWTLView : public CDialogImpl<CKeldraWTLView>, public CDialogResize<CKeldraWTLView> {
 public:
@@ -158,6 +160,7 @@ private:
     BOOL OnNotify(NMHDR* header, LRESULT& lResult);
     void OnTimer(UINT_PTR id);
     void OnStartupTimer();
+    void OnTypingPause();
     void FillModeList(DWORD savedMode);
     void OnModeChange();
     void ApplySearchButtonRule();
@@ -166,7 +169,7 @@ private:
     void SetSearchButton(bool searching);
     std::wstring ControlText(int id) const;
     void ShowMessage(const wchar_t* text);
-    void SaveFormState();
+    void SaveFormState(class SettingWriteFailures& failures);
 
     // The search (keldra_view_search.cpp).
     void OnSearchButton();

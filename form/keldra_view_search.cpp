@@ -4,6 +4,7 @@
 
 #include "engine/msg_queue.h"
 #include "engine/result_markup.h"
+#include "engine/snapshot_shelf.h"
 #include "form/search_rules.h"
 #include "base/settings.h"
 #include "winlib/status_bar.h"
@@ -53,6 +54,8 @@ bool CKeldraWTLView::StartSearch(SearchRequest request) {
     m_search.Stop();
     ::InterlockedExchange(&m_stopRequested, 0);
     request.notifyWindow = m_hWnd;
+    // Searching the same places again runs over kept copies of them.
+    request.keepSnapshots = true;
     return m_search.Start(std::move(request));
 }
 
@@ -95,6 +98,26 @@ bool CKeldraWTLView::SearchFromForm() {
     m_searchText.AddToHistory();
     // The store keeps telling where the listed results came from until the new worker begins.
     return StartSearch(std::move(*outcome.request));
+}
+
+// Search as you type: the search text has rested for a moment. The list follows it only where kept copies
+// make the search instant, never over a search still running or being listed (it tries again after the
+// next pause), and without histories or messages: a text the form would refuse is simply not searched.
+void CKeldraWTLView::OnTypingPause() {
+    if (IsSearchRunning() || m_listing) {
+        return; // the timer stays: another try after the next pause
+    }
+    while (KillTimer(kTypingTimer)) {
+    }
+    if (!ReadSettingFlag(kSearchAsYouTypeSetting)) {
+        return;
+    }
+    RequestOutcome outcome = BuildSearchRequest(GatherFormValues());
+    if (!outcome.Accepted() || !outcome.request->remoteComputer.empty() ||
+        !TheSnapshotShelf().Covers(outcome.request->lookIn)) {
+        return;
+    }
+    StartSearch(std::move(*outcome.request));
 }
 
 SearchFormValues CKeldraWTLView::GatherFormValues() {
@@ -267,6 +290,9 @@ void CKeldraWTLView::OnSearchFinished() {
     }
     const ResultsStore& store = m_search.Results();
     WriteTotals(store.Count());
+    if (m_search.SearchedSnapshot()) {
+        SetPaneText(kPaneTotals, TotalsText(static_cast<DWORD>(store.KeysSearched()), store.Count()) + L" (instant)");
+    }
     const MatchCounts matches = store.Matches();
     SetPaneText(kPaneMatches, MatchSummary(m_search.Request().options, matches.keys, matches.valueNames, matches.data));
     // A computer that could not be reached at all is told at once; other problems are counted in the

@@ -7,6 +7,7 @@
 
 #define IDD_ABOUTBOX 100
 #define IDC_ABOUT_LINK 1046
+#define IDC_ABOUT_PRODUCT 1047 /* "Quillon <version>", the version read from the version resource */
 
 // The search view (form above, results list below).
 #define IDD_KELDRAWTL_FORM 129
@@ -42,6 +43,8 @@
 #define IDC_PREF_FONT 1012
 #define IDC_PREF_CLEAR_HISTORY 1044
 #define IDC_PREF_RIBBON 1045
+#define IDC_PREF_SEARCH_AS_YOU_TYPE 1048
+#define IDC_PREF_SNAPSHOT_BUDGET 1049
 
 // Please wait.
 #define IDD_PROGRESS 215

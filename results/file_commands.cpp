@@ -2,6 +2,7 @@
 
 #include "output/list_save.h"
 #include "output/reg_export.h"
+#include "base/system_message.h"
 #include "results/save_dialog.h"
 #include "results/wait_cursor.h"
 
@@ -13,6 +14,18 @@ namespace {
 
 void Tell(HWND owner, const wchar_t* text) {
     ::MessageBoxW(owner, text, nullptr, MB_OK | MB_ICONINFORMATION);
+}
+
+void Warn(HWND owner, const std::wstring& text) {
+    ::MessageBoxW(owner, text.c_str(), nullptr, MB_OK | MB_ICONWARNING);
+}
+
+std::wstring FileNotWrittenText(const std::wstring& path, DWORD error) {
+    std::wstring reason = SystemMessage(error);
+    if (reason.empty()) {
+        reason = L"Error " + std::to_wstring(error) + L".";
+    }
+    return L"The file " + path + L" could not be written.\n" + reason;
 }
 
 HWND DialogOwner(HWND fallback) {
@@ -56,9 +69,15 @@ void SaveResultList(HWND owner, const CHTMLListCtrl& list, const ResultsStore& s
     if (!::GetSaveFileNameW(&dialog.ofn)) {
         return;
     }
-    WaitCursor wait;
-    std::vector<SearchResult> records;
-    SaveListToFile(ListedRows(list, store, records), dialog.FileName());
+    ListSaveResult saved;
+    {
+        WaitCursor wait;
+        std::vector<SearchResult> records;
+        saved = SaveListToFile(ListedRows(list, store, records), dialog.FileName());
+    }
+    if (saved.error != ERROR_SUCCESS) {
+        Warn(owner, FileNotWrittenText(dialog.FileName(), saved.error));
+    }
 }
 
 void ExportCheckedResults(HWND owner, const CHTMLListCtrl& list, const ResultsStore& store) {
@@ -79,6 +98,25 @@ void ExportCheckedResults(HWND owner, const CHTMLListCtrl& list, const ResultsSt
     if (!::GetSaveFileNameW(&dialog.ofn)) {
         return;
     }
-    WaitCursor wait;
-    ExportToRegFile(entries, dialog.FileName());
+    RegExportResult exported;
+    {
+        WaitCursor wait;
+        exported = ExportToRegFile(entries, dialog.FileName());
+    }
+    const std::wstring failures = ExportFailureText(exported.keysFailed, exported.valuesLeftOut, exported.logPath);
+    switch (exported.status) {
+    case RegExportStatus::Written:
+        if (!failures.empty()) {
+            Warn(owner, failures);
+        }
+        break;
+    case RegExportStatus::NothingExported:
+        // The checked keys were all deleted since the search, or none of them could be read.
+        Warn(owner, L"None of the checked keys could be exported; no file was written." +
+                        (failures.empty() ? std::wstring() : L"\n" + failures));
+        break;
+    case RegExportStatus::FileNotWritten:
+        Warn(owner, FileNotWrittenText(dialog.FileName(), exported.error));
+        break;
+    }
 }

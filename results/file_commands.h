@@ -16,10 +16,12 @@
 std::vector<ListedRow> ListedRows(const CHTMLListCtrl& list, const ResultsStore& store,
                                   std::vector<SearchResult>& records);
 
-// Save: "No items to save" for an empty list; otherwise asks for a file and writes every row to it.
+// Save: "No items to save" for an empty list; otherwise asks for a file and writes every row to it, and says
+// so when the file could not be written.
 void SaveResultList(HWND owner, const CHTMLListCtrl& list, const ResultsStore& store);
 
 // Export as .REG: "No items to export" for an empty list, "Please check mark items to export" without
-// checked rows; otherwise asks for a file and exports the checked results from the live registry. Results
+// checked rows; otherwise asks for a file and exports the checked results from the live registry. A file
+// that could not be written, an export of nothing, and keys or values left out of the file are told. Results
 // of another computer are never exported, since the registry here holds other keys of the same names.
 void ExportCheckedResults(HWND owner, const CHTMLListCtrl& list, const ResultsStore& store);

@@ -51,12 +51,11 @@ std::wstring RegEditTreePath(const std::wstring& rootName, const std::wstring& k
 }
 
 std::vector<KeyStroke> TreeKeystrokes(const std::wstring& treePath, bool withPauses) {
-    const DWORD pause = withPauses ? kRegEditTreePauseMs : 0;
     std::vector<KeyStroke> strokes(kCollapsePresses, KeyStroke{WM_KEYDOWN, VK_LEFT, 0});
-    strokes.back().pauseMs = pause;
+    strokes.back().pauseMs = withPauses ? kRegEditTreePauseMs : 0;
     for (wchar_t c : treePath) {
         if (c == L'\\') {
-            strokes.push_back({WM_KEYDOWN, VK_RIGHT, pause});
+            strokes.push_back({WM_KEYDOWN, VK_RIGHT, kRegEditNamePauseMs});
         } else {
             AppendTyped(strokes, std::wstring(1, c));
         }

@@ -13,9 +13,13 @@
 inline constexpr size_t kRegEditTextLimit = 520;
 // The editor's top tree item when its remembered key names none.
 inline constexpr const wchar_t* kRegEditDefaultTopItem = L"Computer";
-// Pause after collapsing the tree and after each expansion, on displays with more than 8-bit colour, so
-// that the tree has drawn its new items before the next name is typed.
+// Pause after collapsing the tree, on displays with more than 8-bit colour, so that the tree has drawn
+// before the walk starts.
 inline constexpr DWORD kRegEditTreePauseMs = 200;
+// Pause after each expansion, on every display. The tree searches for the whole text typed since its last
+// pause of about half a second (under a second on every system we know); without this pause the next name
+// would be appended to the one before it and match nothing, leaving the tree where it was.
+inline constexpr DWORD kRegEditNamePauseMs = 1000;
 
 // The top tree item's name as the editor last remembered it: the text before the first backslash of the
 // old "LastKey", or all of it when it holds no backslash. The name is localised, so it is kept rather than
@@ -40,8 +44,9 @@ struct KeyStroke {
 };
 
 // Collapses the tree to its top (30 Left presses), then walks the tree path: a backslash expands the
-// selected item (Right), any other character is typed in upper case so that the tree jumps to the item
-// that starts with the typed text. withPauses: the display has more than 8-bit colour.
+// selected item (Right) and pauses, any other character is typed in upper case so that the tree jumps to
+// the first item below that starts with the typed text. withPauses: the display has more than 8-bit
+// colour.
 std::vector<KeyStroke> TreeKeystrokes(const std::wstring& treePath, bool withPauses);
 
 // Home (which alone selects the default value), then the value name typed in upper case, cut to

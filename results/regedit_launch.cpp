@@ -150,10 +150,23 @@ void BringForwardAndFocus(HWND window) {
     ::SetFocus(window);
 }
 
+// The key data a real key press carries: a repeat count of 1 and the key's scan code. The tree and list
+// controls ignore typed characters whose key data is zero.
+LPARAM KeyData(const KeyStroke& stroke) {
+    UINT virtualKey = static_cast<UINT>(stroke.key);
+    if (stroke.message == WM_CHAR) {
+        const SHORT scan = ::VkKeyScanW(static_cast<wchar_t>(stroke.key));
+        virtualKey = scan == -1 ? 0 : static_cast<UINT>(scan & 0xFF);
+    }
+    const UINT scanCode = virtualKey ? ::MapVirtualKeyW(virtualKey, MAPVK_VK_TO_VSC) : 0;
+    return static_cast<LPARAM>(1 | ((scanCode & 0xFF) << 16));
+}
+
 void Send(HWND control, const std::vector<KeyStroke>& strokes) {
     for (const KeyStroke& stroke : strokes) {
         DWORD_PTR ignored = 0;
-        ::SendMessageTimeoutW(control, stroke.message, stroke.key, 0, SMTO_ABORTIFHUNG, kSendTimeoutMs, &ignored);
+        ::SendMessageTimeoutW(control, stroke.message, stroke.key, KeyData(stroke), SMTO_ABORTIFHUNG, kSendTimeoutMs,
+                              &ignored);
         if (stroke.pauseMs) {
             ::Sleep(stroke.pauseMs);
         }

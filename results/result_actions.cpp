@@ -151,14 +151,14 @@ void ResultActions::RemoveSelected() {
     const int position = m_list.GetSelectedIndex();
     size_t index = 0;
     SearchResult record;
-    if (m_busy || IsRemote() || position < 0 || !Record(position, index, record)) {
+    if (m_busy || position < 0 || !Record(position, index, record)) {
         return;
     }
     RemoveRow(position, index);
 }
 
 void ResultActions::RemoveChecked() {
-    if (m_busy || IsRemote()) {
+    if (m_busy) {
         return;
     }
     bool anyChecked = false;

@@ -12,8 +12,9 @@ std::vector<CommandEnabled> ComputeCommandStates(const CommandStateInputs& in) {
         {ID_EDIT_DELETE_CHECKED, listed && !in.remote},
         {ID_EDIT_COPY_SELECTED, selected},
         {ID_FILE_OPEN_REGEDIT, !in.remote},
-        {ID_EDIT_REMOVE_SELECTED, selected && !in.remote},
-        {ID_EDIT_REMOVE, listed && !in.remote},
+        // Removing takes rows out of the list only, so another computer's results may be removed too.
+        {ID_EDIT_REMOVE_SELECTED, selected},
+        {ID_EDIT_REMOVE, listed},
         {ID_EDIT_DELETE_SELECTED, selected && !in.selectedIsKey && !in.remote},
         {ID_EDIT_DELETE_KEY_SELECTED, selected && in.selectedHasKeyPath && !in.remote},
         {ID_EDIT_COPY_VALUE, selected && !in.selectedIsKey},

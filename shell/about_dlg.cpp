@@ -2,6 +2,8 @@
 
 #include "shell/shell_launch.h"
 
+#include "base/program_version.h"
+
 #include <commctrl.h>
 
 INT_PTR CAboutDlg::Show(HWND owner) {
@@ -14,10 +16,17 @@ INT_PTR CAboutDlg::Show(HWND owner) {
 
 BOOL CAboutDlg::ProcessWindowMessage(HWND, UINT uMsg, WPARAM wParam, LPARAM lParam, LRESULT& lResult, DWORD) {
     switch (uMsg) {
-    case WM_INITDIALOG:
+    case WM_INITDIALOG: {
+        // The product line carries the version of the program's own version resource, so the box and the
+        // file's properties cannot disagree.
+        const std::wstring version = ModuleVersionText();
+        if (!version.empty()) {
+            SetDlgItemText(IDC_ABOUT_PRODUCT, (L"Quillon " + version).c_str());
+        }
         CenterWindow(GetParent());
         lResult = TRUE;
         return TRUE;
+    }
     case WM_COMMAND:
         if (LOWORD(wParam) == IDOK || LOWORD(wParam) == IDCANCEL) {
             EndDialog(LOWORD(wParam));

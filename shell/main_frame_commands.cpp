@@ -8,6 +8,7 @@
 #include "shell/command_states.h"
 #include "shell/help.h"
 #include "shell/options_dlg.h"
+#include "base/setting_writes.h"
 #include "base/settings.h"
 #include "shell/search_log_view.h"
 #include "shell/shell_launch.h"
@@ -167,7 +168,11 @@ void CMainFrame::OnPreferences() {
         UISetCheck(ID_VIEW_RIBBON, m_ribbon.IsShown());
     }
     // Stored whether or not the framework exists: without it the box was unchecked, so 0 is stored.
-    WriteSetting(kRibbonSetting, dialog.RibbonChoice() ? 1 : 0);
+    SettingWriteFailures failures;
+    if (!failures.Check(WriteSetting(kRibbonSetting, dialog.RibbonChoice() ? 1 : 0),
+                        std::wstring(kSettingsSubKey) + L"\\" + kRibbon)) {
+        ::MessageBoxW(m_hWnd, failures.Report().c_str(), nullptr, MB_OK | MB_ICONWARNING);
+    }
 }
 
 void CMainFrame::ReloadListFont() {

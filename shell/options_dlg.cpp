@@ -2,7 +2,9 @@
 
 #include "shell/preferences.h"
 
+#include <cstdlib>
 #include <cwchar>
+#include <string>
 
 namespace {
 
@@ -62,6 +64,8 @@ void COptionsDlg::OnInitDialog() {
     CheckDlgButton(IDC_PREF_KEY_TREE, values.keyTree ? BST_CHECKED : BST_UNCHECKED);
     CheckDlgButton(IDC_PREF_LINE_NUMBERS, values.lineNumbers ? BST_CHECKED : BST_UNCHECKED);
     CheckDlgButton(IDC_PREF_CLEAR_HISTORY, values.clearSearchHistory ? BST_CHECKED : BST_UNCHECKED);
+    CheckDlgButton(IDC_PREF_SEARCH_AS_YOU_TYPE, values.searchAsYouType ? BST_CHECKED : BST_UNCHECKED);
+    SetDlgItemText(IDC_PREF_SNAPSHOT_BUDGET, std::to_wstring(values.snapshotBudgetMb).c_str());
     // What the top bar shows now, not the stored Ribbon value.
     CheckDlgButton(IDC_PREF_RIBBON, m_ribbonShown ? BST_CHECKED : BST_UNCHECKED);
     ::EnableWindow(GetDlgItem(IDC_PREF_RIBBON), m_ribbonAvailable);
@@ -86,9 +90,12 @@ void COptionsDlg::OnChooseFont() {
     }
     // Stored now, so that the choice survives a Cancel of Preferences; the list takes it after OK or at
     // the next start.
-    if (StoreListFont(font)) {
+    SettingWriteFailures failures;
+    if (failures.Check(StoreListFont(font), std::wstring(kSettingsSubKey) + L"\\" + kFont)) {
         m_listFont = font;
         m_fontChanged = true;
+    } else {
+        ::MessageBoxW(m_hWnd, failures.Report().c_str(), nullptr, MB_OK | MB_ICONWARNING);
     }
 }
 
@@ -100,7 +107,15 @@ void COptionsDlg::OnOK() {
     values.keyTree = IsChecked(IDC_PREF_KEY_TREE);
     values.lineNumbers = IsChecked(IDC_PREF_LINE_NUMBERS);
     values.clearSearchHistory = IsChecked(IDC_PREF_CLEAR_HISTORY);
-    WritePreferences(values);
+    values.searchAsYouType = IsChecked(IDC_PREF_SEARCH_AS_YOU_TYPE);
+    // An empty or unreadable box keeps snapshots off (0); ES_NUMBER lets only digits in.
+    values.snapshotBudgetMb =
+        static_cast<DWORD>(_wtoi(CWindow(GetDlgItem(IDC_PREF_SNAPSHOT_BUDGET)).GetWindowText().c_str()));
+    const SettingWriteFailures failures = WritePreferences(values);
+    if (failures.Count() > 0) {
+        // The values that were written take effect; the dialog closes as after any OK.
+        ::MessageBoxW(m_hWnd, failures.Report().c_str(), nullptr, MB_OK | MB_ICONWARNING);
+    }
     m_ribbonChoice = IsChecked(IDC_PREF_RIBBON);
     EndDialog(IDOK);
 }

@@ -61,16 +61,27 @@ PreferenceValues ReadPreferences() {
     values.keyTree = ReadSettingFlag(kKeyTreeSetting);
     values.lineNumbers = ReadSettingFlag(kLineNumbersSetting);
     values.clearSearchHistory = ReadSettingFlag(kClearSearchHistorySetting);
+    values.searchAsYouType = ReadSettingFlag(kSearchAsYouTypeSetting);
+    values.snapshotBudgetMb = ClampSetting(kSnapshotBudgetSetting, ReadSetting(kSnapshotBudgetSetting));
     return values;
 }
 
-void WritePreferences(const PreferenceValues& values) {
-    WriteSetting(kStopSearchOnLimitSetting, Flag(values.stopOnLimit));
-    WriteSetting(kStopLimitSetting, ClampSetting(kStopLimitSetting, values.stopLimit));
-    WriteSetting(kUnicodeBinarySearchSetting, Flag(values.unicodeBinarySearch));
-    WriteSetting(kKeyTreeSetting, Flag(values.keyTree));
-    WriteSetting(kLineNumbersSetting, Flag(values.lineNumbers));
-    WriteSetting(kClearSearchHistorySetting, Flag(values.clearSearchHistory));
+SettingWriteFailures WritePreferences(const PreferenceValues& values) {
+    const std::pair<const SettingInfo&, DWORD> writes[] = {
+        {kStopSearchOnLimitSetting, Flag(values.stopOnLimit)},
+        {kStopLimitSetting, ClampSetting(kStopLimitSetting, values.stopLimit)},
+        {kUnicodeBinarySearchSetting, Flag(values.unicodeBinarySearch)},
+        {kKeyTreeSetting, Flag(values.keyTree)},
+        {kLineNumbersSetting, Flag(values.lineNumbers)},
+        {kClearSearchHistorySetting, Flag(values.clearSearchHistory)},
+        {kSearchAsYouTypeSetting, Flag(values.searchAsYouType)},
+        {kSnapshotBudgetSetting, ClampSetting(kSnapshotBudgetSetting, values.snapshotBudgetMb)},
+    };
+    SettingWriteFailures failures;
+    for (const auto& [setting, value] : writes) {
+        failures.Check(WriteSetting(setting, value), std::wstring(kSettingsSubKey) + L"\\" + setting.name);
+    }
+    return failures;
 }
 
 DWORD StopLimitFromText(std::wstring_view text) {

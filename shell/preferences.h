@@ -4,6 +4,7 @@
 // Threads: main thread (each call opens and closes its own keys).
 #pragma once
 
+#include "base/setting_writes.h"
 #include "base/settings.h"
 
 #include <windows.h>
@@ -20,14 +21,17 @@ struct PreferenceValues {
     bool keyTree = true;
     bool lineNumbers = true;
     bool clearSearchHistory = false;
+    bool searchAsYouType = false;
+    DWORD snapshotBudgetMb = kSnapshotBudgetSetting.defaultValue;
 };
 
 // The stored values, each with its own default for a missing value.
 PreferenceValues ReadPreferences();
 
 // Writes StopSearchOnLimit, StopLimit, REG_BINARY_UnicodeSearch, KeyTree, LineNumbers and
-// ClearSearchHistory, in that order. The limit is raised to the minimum first.
-void WritePreferences(const PreferenceValues& values);
+// ClearSearchHistory, in that order, then SearchAsYouType and SnapshotBudgetMB. The limit is raised to the
+// minimum first; the memory is held to its range. Returns the values that could not be written.
+SettingWriteFailures WritePreferences(const PreferenceValues& values);
 
 // The limit typed into the Preferences box: a signed decimal number, surrounding blanks allowed. Empty or
 // unreadable text reads as 0; anything below the minimum gives the minimum; digits beyond the signed 32-bit

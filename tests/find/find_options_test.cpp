@@ -1,5 +1,6 @@
 // The command line: every option reaches the search, the defaults mirror the form, and every bad value is
 // refused with exit code 2 and a message that names the option or the rule.
+#include "base/program_version.h"
 #include "find/find_options.h"
 #include "tests/find/find_fixture.h"
 
@@ -128,7 +129,7 @@ TEST(FindOptions, BadValuesExitWithTwoNamingTheOption) {
         {{L"--parallel", L"0", L"x"}, L"--parallel:"},
         {{L"--parallel", L"65", L"x"}, L"--parallel:"},
         {{L"--format", L"xml", L"x"}, L"--format: unknown format 'xml'"},
-        {{L"--format", L"reg", L"--computer", L"far", L"x"}, L"--format: reg exports this computer's registry only"},
+        {{L"--format", L"reg", L"--computer", L"far", L"x"}, L"--format: reg exports this computer's registry or hive files only"},
         {{L"--output"}, L"--output: a value is missing"},
         {{L"--computer", L"one,,two", L"x"}, L"--computer: Please enter a remote computer name."},
         {{L"--computers", L"Z:\\no\\such\\list.txt", L"x"}, L"--computers: cannot read"},
@@ -159,5 +160,7 @@ TEST(FindOptions, HelpAndVersionSucceedWithoutSearching) {
     EXPECT_NE(help.out.find(L"--computers FILE"), std::wstring::npos);
     findtest::Outcome version = Find({L"--version"});
     EXPECT_EQ(version.code, kExitFound);
-    EXPECT_EQ(version.out, L"quillon-find 1.0\n");
+    // The version is the one of the program's version resource (linked into this test program too).
+    EXPECT_EQ(version.out, L"quillon-find " + ModuleVersionText() + L"\n");
+    EXPECT_FALSE(ModuleVersionText().empty());
 }

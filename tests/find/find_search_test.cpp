@@ -74,18 +74,19 @@ TEST_F(FindSearchTest, EachModeFindsWhatTheEngineFinds) {
     };
     const Case cases[] = {
         {{L"needle"},
-         {L"\\Alpha\tMulti\tREG_MULTI_SZ\t", L"\\Alpha\tPath\tREG_SZ\tC:\\Tools\\needle.exe",
+         {L"\\Alpha\tMulti\tREG_MULTI_SZ\t<more data...>needle two", L"\\Alpha\tPath\tREG_SZ\tC:\\Tools\\needle.exe",
           L"\\Alpha\\NeedleKey\t\t<KEY>\t", L"\\Beta\tGr\u00f6\u00dfe\tREG_SZ\tneedle \u00fc"}},
         {{L"--mode", L"whole", L"other"}, {L"\\Beta\tOther\tREG_SZ\tOther"}},
         {{L"--mode", L"whole", L"--case", L"other"}, {}},
         {{L"--mode", L"wildcard", L"need*.exe"}, {L"\\Alpha\tPath\tREG_SZ\tC:\\Tools\\needle.exe"}},
         {{L"--mode", L"regex", L"--keys", L"^needle"}, {L"\\Alpha\\NeedleKey\t\t<KEY>\t"}},
         {{L"--mode", L"hex", L"ADBEEF"}, {L"\\Alpha\tBlob\tREG_BINARY\tDEADBEEF00"}},
-        {{L"--mode", L"integer", L"0x2A"}, {L"\\Alpha\tCount\tREG_DWORD\t"}},
-        {{L"--mode", L"integer", L"4294967301"}, {L"\\Beta\tBig\tREG_QWORD\t"}},
-        // All items looks at no text, so no data text is kept.
+        {{L"--mode", L"integer", L"0x2A"}, {L"\\Alpha\tCount\tREG_DWORD\t0x0000002a (42)"}},
+        {{L"--mode", L"integer", L"4294967301"}, {L"\\Beta\tBig\tREG_QWORD\t0x0000000100000005 (4294967301)"}},
+        // The data column shows the data as the results list does, also where no text was matched.
         {{L"--mode", L"all", L"--types", L"REG_SZ", L"--look-in", lookIn + L"\\Beta"},
-         {L"\\Beta\tGr\u00f6\u00dfe\tREG_SZ\t", L"\\Beta\tOther\tREG_SZ\t", L"\\Beta\tTab here\tREG_SZ\t"}},
+         {L"\\Beta\tGr\u00f6\u00dfe\tREG_SZ\tneedle \u00fc", L"\\Beta\tOther\tREG_SZ\tOther",
+          L"\\Beta\tTab here\tREG_SZ\ta b"}},
         // Tabs inside a field become blanks, so that every result stays one line of five fields.
         {{L"tab"}, {L"\\Beta\tTab here\tREG_SZ\ta b"}},
     };

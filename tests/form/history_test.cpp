@@ -339,12 +339,14 @@ TEST_F(HistoryCombo, ClearSearchHistoryDeletesItButStillWritesTheOtherTwo) {
     Type(lookIn, L"HKCU");
     Type(exclude, L"HKLM\\SAM");
 
-    SaveHistories(search, lookIn, exclude);
+    SettingWriteFailures failures;
+    SaveHistories(search, lookIn, exclude, failures);
     EXPECT_EQ(StoredText(L"History", 1), L"secret");
 
     ASSERT_TRUE(WriteSettingDword(kSettingsSubKey, kClearSearchHistory, 1));
     Type(lookIn, L"HKU");
-    SaveHistories(search, lookIn, exclude);
+    SaveHistories(search, lookIn, exclude, failures);
+    EXPECT_EQ(failures.Count(), 0u);
     EXPECT_FALSE(KeyExists(L"History"));
     EXPECT_EQ(StoredText(L"History_LookIn", 1), L"HKU");
     EXPECT_EQ(StoredText(L"History_LookIn", 2), L"HKCU");

@@ -274,8 +274,10 @@ TEST_F(ViewTest, StatusPanesAreSizedToTheirTexts) {
 class RestoredViewTest : public ViewTest {
 protected:
     void PrepareSettings() override {
+        SettingWriteFailures failures;
         WriteFormState(
-            FormState{SM_INTEGER, SO_VALUES | SO_MATCH_CASE, (1u << REG_DWORD) | (1u << REG_BINARY), true, true, true});
+            FormState{SM_INTEGER, SO_VALUES | SO_MATCH_CASE, (1u << REG_DWORD) | (1u << REG_BINARY), true, true, true},
+            failures);
         HKEY key = testsupport::FreshKey(std::wstring(kProgramKeyPath) + L"\\" + kLookInHistorySubKey);
         const DWORD count = 15;
         RegSetValueExW(key, L"DocumentCount", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&count), sizeof count);

@@ -6,7 +6,9 @@
 #include "tests/common/file_test_support.h"
 
 #include <gtest/gtest.h>
+#include <winternl.h>
 
+#include <map>
 #include <string>
 #include <vector>
 
@@ -109,11 +111,14 @@ TEST(RegExportList, OnlyCheckedRowsWithRecordsBecomeEntries) {
 
 // ---- value text ----
 
-TEST(RegValueText, StringsAreEscapedAndEndAtTheirFirstNul) {
+// Fault guarded against: strings that a quoted string cannot restore (a NUL inside, no final NUL, an odd
+// size, a line break) were written quoted and cut or broken on import.
+TEST(RegValueText, StringsAreQuotedOnlyWhenTheQuotesRestoreTheirBytes) {
     EXPECT_EQ(Item(L"Path", REG_SZ, std::wstring(L"C:\\dir \"q\"\0", 11)), L"\"Path\"=\"C:\\\\dir \\\"q\\\"\"\n");
-    EXPECT_EQ(Item(L"s", REG_SZ, std::wstring(L"ab\0cd\0", 6)), L"\"s\"=\"ab\"\n");
     EXPECT_EQ(Item(L"", REG_SZ, std::wstring(L"dflt\0", 5)), L"@=\"dflt\"\n");
-    EXPECT_EQ(Item(L"e", REG_SZ, std::vector<BYTE>{}), L"\"e\"=\"\"\n");
+    EXPECT_EQ(Item(L"s", REG_SZ, std::wstring(L"a\0b\0", 4)), L"\"s\"=hex(1):61,00,00,00,62,00,00,00\n");
+    EXPECT_EQ(Item(L"s", REG_SZ, std::wstring(L"a\nb\0", 4)), L"\"s\"=hex(1):61,00,0a,00,62,00,00,00\n");
+    EXPECT_EQ(Item(L"e", REG_SZ, std::vector<BYTE>{}), L"\"e\"=hex(1):\n");
 }
 
 // Fault guarded against: a value name holding a quote or a backslash was written as it is, so importing
@@ -127,9 +132,9 @@ TEST(RegValueText, ValueNamesAreEscapedLikeStrings) {
 TEST(RegValueText, StringDataIsNeverReadPastItsSize) {
     const wchar_t buffer[] = L"abcdZZZZ";
     const BYTE* bytes = reinterpret_cast<const BYTE*>(buffer);
-    EXPECT_EQ(RegValueItem(L"n", REG_SZ, bytes, 8), L"\"n\"=\"abcd\"\n");
-    EXPECT_EQ(RegValueItem(L"n", REG_SZ, bytes, 7), L"\"n\"=\"abc\"\n");
-    EXPECT_EQ(RegValueItem(L"n", REG_SZ, bytes, 1), L"\"n\"=\"\"\n");
+    EXPECT_EQ(RegValueItem(L"n", REG_SZ, bytes, 8), L"\"n\"=hex(1):61,00,62,00,63,00,64,00\n");
+    EXPECT_EQ(RegValueItem(L"n", REG_SZ, bytes, 7), L"\"n\"=hex(1):61,00,62,00,63,00,64\n");
+    EXPECT_EQ(RegValueItem(L"n", REG_SZ, bytes, 1), L"\"n\"=hex(1):61\n");
 }
 
 TEST(RegValueText, NumbersAndByteListsOfEveryType) {
@@ -217,13 +222,13 @@ TEST_F(RegExportFile, KeyResultExportsItsValuesThenEachSubkeyBlock) {
 }
 
 TEST_F(RegExportFile, ValueResultExportsItsKeyLineAndOnlyThatValue) {
-    SetText(L"X", L"", L"default \\ \"text\"\nnext line");
+    SetText(L"X", L"", L"default \\ \"text\"");
     SetText(L"X", L"A", L"a");
     SetText(L"X", L"Ab", L"ab");
     SetDword(L"X\\S", L"D", 1);
     EXPECT_EQ(Export({ValueEntry(L"X", L""), ValueEntry(L"X", L"Ab")}).keysWritten, 2u);
-    EXPECT_EQ(ReadFileBytes(path_), Expected(kBaseLine + L"\\X]\n@=\"default \\\\ \\\"text\\\"\nnext line\"\n\n" +
-                                             kBaseLine + L"\\X]\n\"Ab\"=\"ab\"\n\n"))
+    EXPECT_EQ(ReadFileBytes(path_), Expected(kBaseLine + L"\\X]\n@=\"default \\\\ \\\"text\\\"\"\n\n" + kBaseLine +
+                                             L"\\X]\n\"Ab\"=\"ab\"\n\n"))
         << filetest::FileText(path_);
 }
 
@@ -247,6 +252,86 @@ TEST_F(RegExportFile, BinaryAndExpandStringValuesFromTheRegistry) {
     ASSERT_EQ(Export({KeyEntry(L"B"), KeyEntry(L"E")}).keysWritten, 2u);
     EXPECT_EQ(ReadFileBytes(path_), Expected(kBaseLine + L"\\B]\n" + Item(L"Data", REG_BINARY, bytes) + L"\n" +
                                              kBaseLine + L"\\E]\n\"Path\"=hex(2):25,00,58,00,25,00,00,00\n\n"));
+}
+
+// Every value of HKCU\<path> by name: type and bytes.
+std::map<std::wstring, std::pair<DWORD, std::vector<BYTE>>> ReadValues(const std::wstring& path) {
+    std::map<std::wstring, std::pair<DWORD, std::vector<BYTE>>> values;
+    KeyHandle key;
+    RegOpenKeyExW(HKEY_CURRENT_USER, path.c_str(), 0, KEY_READ, key.Receive());
+    wchar_t name[256];
+    BYTE data[4096];
+    DWORD chars = 256, type = 0, size = sizeof data;
+    for (DWORD i = 0; RegEnumValueW(key.Get(), i, name, &chars, nullptr, &type, data, &size) == ERROR_SUCCESS; ++i) {
+        values[std::wstring(name, chars)] = {type, std::vector<BYTE>(data, data + size)};
+        chars = 256, size = sizeof data;
+    }
+    return values;
+}
+
+// Fault guarded against: a name holding a NUL, strings that quotes cannot carry and numbers of the wrong size
+// were written so that the system's import lost or changed them, and every value after the NUL-named one.
+TEST_F(RegExportFile, SystemImportRestoresEveryWrittenValueByteForByte) {
+    const BYTE bytes[] = {1, 2, 3, 4, 5, 6, 7, 8, 9};
+    const struct {
+        std::wstring name;
+        DWORD type;
+        std::wstring text; // the data's characters, or its first `size` bytes of `bytes` when text is empty
+        size_t size;
+    } values[] = {
+        {L"", REG_SZ, std::wstring(L"default\0", 8)},
+        {L"quote \"q\" \\ back", REG_SZ, std::wstring(L"C:\\x \"y\"\0", 10)},
+        {std::wstring(L"nul\0name", 8), REG_SZ, std::wstring(L"x\0", 2)},
+        {L"crlf", REG_SZ, std::wstring(L"a\r\nb\0", 5)},
+        {L"lf", REG_SZ, std::wstring(L"a\nb\0", 4)},
+        {L"unterminated", REG_SZ, L"abc"},
+        {L"odd", REG_SZ, L"", 5},
+        {L"empty", REG_SZ, L"", 0},
+        {L"inner nul", REG_SZ, std::wstring(L"ab\0cd\0", 6)},
+        {L"dword", REG_DWORD, L"", 4},
+        {L"dword3", REG_DWORD, L"", 3},
+        {L"dword0", REG_DWORD, L"", 0},
+        {L"qword", REG_QWORD, L"", 8},
+        {L"qword5", REG_QWORD, L"", 5},
+        {L"expand", REG_EXPAND_SZ, std::wstring(L"%X%\\y\0", 7)},
+        {L"multi", REG_MULTI_SZ, std::wstring(L"a\0bc\0\0", 7)},
+        {L"binary", REG_BINARY, std::wstring(60, L'\x1234')},
+        {L"none", REG_NONE, L"", 0},
+        {L"other type", 0x12345, L"", 3},
+    };
+    // The native call takes a counted name, which may hold a NUL.
+    using SetValue = LONG(WINAPI*)(HANDLE, UNICODE_STRING*, ULONG, ULONG, const void*, ULONG);
+    const auto ntSetValueKey = reinterpret_cast<SetValue>(
+        reinterpret_cast<void (*)()>(GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "NtSetValueKey")));
+    KeyHandle key = Create(L"T");
+    for (const auto& v : values) {
+        UNICODE_STRING name{static_cast<USHORT>(v.name.size() * 2), static_cast<USHORT>(v.name.size() * 2),
+                            const_cast<wchar_t*>(v.name.data())};
+        const size_t size = v.text.empty() ? v.size : v.text.size() * sizeof(wchar_t);
+        ASSERT_EQ(ntSetValueKey(key.Get(), &name, 0, v.type, v.text.empty() ? bytes : (void*)v.text.data(), size), 0);
+    }
+    key.Reset();
+    auto before = ReadValues(kBase + L"\\T");
+    ASSERT_EQ(before.size(), 19u);
+
+    const RegExportResult result = Export({KeyEntry(L"T")});
+    EXPECT_EQ(result.status, RegExportStatus::Written);
+    EXPECT_EQ(result.valuesLeftOut, 1u);
+    testsupport::DeleteKey(kBase + L"\\T");
+    ASSERT_EQ(testsupport::RunReg(L"import \"" + path_ + L"\""), 0u) << filetest::FileText(path_);
+
+    // The system's import ends string data that lacks a NUL character with one, put over the last byte of
+    // odd-sized data: the file is checked for that one, the other is allowed its added NUL.
+    const std::wstring text = filetest::FileText(path_);
+    EXPECT_NE(text.find(L"\"odd\"=hex(1):01,02,03,04,05\r\n"), std::wstring::npos) << text;
+    before.erase(values[2].name);
+    before.erase(L"odd");
+    auto after = ReadValues(kBase + L"\\T");
+    after.erase(L"odd");
+    std::vector<BYTE>& unterminated = after[L"unterminated"].second;
+    EXPECT_EQ(unterminated.size(), 8u);
+    unterminated.resize(6);
+    EXPECT_EQ(after, before) << text;
 }
 
 // Fault guarded against: when the last checked key was gone, nothing was written although earlier keys

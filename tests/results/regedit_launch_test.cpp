@@ -3,6 +3,7 @@
 #include "base/win_handles.h"
 #include "tests/common/test_support.h"
 
+#include <commctrl.h>
 #include <gtest/gtest.h>
 
 #include <string>
@@ -64,24 +65,26 @@ TEST(RegEditKeystrokes, TreeCollapsesThenExpandsOncePerBackslashAndTypesUpperCas
 
     std::vector<KeyStroke> expected(30, KeyStroke{WM_KEYDOWN, VK_LEFT, 0});
     expected.back().pauseMs = 200;
-    expected.push_back({WM_KEYDOWN, VK_RIGHT, 200});
+    expected.push_back({WM_KEYDOWN, VK_RIGHT, 1000});
     for (const KeyStroke& s : Typed(L"HKEY_CURRENT_USER")) {
         expected.push_back(s);
     }
-    expected.push_back({WM_KEYDOWN, VK_RIGHT, 200});
+    expected.push_back({WM_KEYDOWN, VK_RIGHT, 1000});
     for (const KeyStroke& s : Typed(L"SOFTWARE")) {
         expected.push_back(s);
     }
-    expected.push_back({WM_KEYDOWN, VK_RIGHT, 200});
+    expected.push_back({WM_KEYDOWN, VK_RIGHT, 1000});
     for (const KeyStroke& s : Typed(L"VENDÖR")) {
         expected.push_back(s);
     }
     EXPECT_EQ(strokes, expected);
 }
 
-TEST(RegEditKeystrokes, EightBitDisplaysGetNoPauses) {
+// Fault guarded against: names typed without a pause between them ran together in the tree's search, so
+// the walk stopped at the first level.
+TEST(RegEditKeystrokes, EightBitDisplaysPauseOnlyBetweenNames) {
     for (const KeyStroke& stroke : TreeKeystrokes(RegEditTreePath(L"HKEY_USERS", L"A\\B"), false)) {
-        EXPECT_EQ(stroke.pauseMs, 0u);
+        EXPECT_EQ(stroke.pauseMs, stroke.key == VK_RIGHT ? 1000u : 0u);
     }
 }
 
@@ -179,6 +182,38 @@ TEST_F(RealRegEdit, ClosedEditorStartsAtTheRememberedKey) {
     EXPECT_LT(GetTickCount() - start, 10000u);
     EXPECT_EQ(StoredLastKey(), L"Computer\\HKEY_CURRENT_USER\\" + kTestKey);
     EXPECT_EQ(FindWindowW(kRegEditWindowClass, nullptr), editor);
+    EXPECT_TRUE(CloseEditor(editor));
+}
+
+BOOL CALLBACK FindValueList(HWND child, LPARAM found) {
+    wchar_t name[32] = {};
+    GetClassNameW(child, name, 32);
+    *reinterpret_cast<HWND*>(found) = wcscmp(name, L"SysListView32") == 0 ? child : nullptr;
+    return *reinterpret_cast<HWND*>(found) ? FALSE : TRUE;
+}
+
+// Fault guarded against: with the editor already open, its tree was left on the first hive's first key and
+// no value was selected, since the typed characters carried no key data and ran together across names.
+TEST_F(RealRegEdit, RunningEditorIsWalkedPastNamesSharingAPrefixToTheValue) {
+    HKEY target = nullptr;
+    for (const wchar_t* sibling : {L"Gam", L"Gamma2", L"Gamma"}) { // the last is the target
+        RegCloseKey(target);
+        target = testsupport::FreshKey(L"Software\\QuillonTest\\" + std::wstring(sibling));
+    }
+    for (const wchar_t* name : {L"Need", L"Needle", L"Needles"}) {
+        RegSetValueExW(target, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(L"x"), 4);
+    }
+    RegCloseKey(target);
+    ASSERT_TRUE(OpenRegEditAt(L"HKEY_LOCAL_MACHINE", L"Software", L""));
+    ASSERT_TRUE(OpenRegEditAt(L"HKEY_CURRENT_USER", L"Software\\QuillonTest\\Gamma", L"Needle"));
+    HWND editor = FindWindowW(kRegEditWindowClass, nullptr);
+    EXPECT_TRUE(EndsWith(EditorStatusText(editor), L"\\HKEY_CURRENT_USER\\Software\\QuillonTest\\Gamma"))
+        << testing::PrintToString(EditorStatusText(editor));
+    // The values are listed by name after the default row, so "Needle" is the last but one.
+    HWND list = nullptr;
+    EnumChildWindows(editor, &FindValueList, reinterpret_cast<LPARAM>(&list));
+    const LRESULT count = SendMessageW(list, LVM_GETITEMCOUNT, 0, 0);
+    EXPECT_EQ(SendMessageW(list, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED), count - 2);
     EXPECT_TRUE(CloseEditor(editor));
 }
 

@@ -114,13 +114,16 @@ TEST(ContextMenuRules, AnEmptyListOffersOnlyRefreshAndTheMenuBarsSave) {
     }
 }
 
-TEST(ContextMenuRules, RemoteResultsNeitherChangeNorOpenNorCopy) {
+// Fault guarded against: remote results could never be taken out of the list, although removing a row
+// touches no registry.
+TEST(ContextMenuRules, RemoteResultsNeitherChangeNorOpenNorCopyButCanBeRemoved) {
     CommandStateInputs in = ValueSelected();
     in.remote = true;
     const States states = Menu(in);
     ExpectDisabled(states, {ID_EDIT_DELETE_SELECTED, ID_FILE_OPEN_REGEDIT, ID_EDIT_COPY, ID_EDIT_COPY_SELECTED,
                             ID_EDIT_COPY_VALUE, ID_EDIT_DELETE_KEY_SELECTED, ID_EDIT_DELETE_CHECKED, ID_FILE_EXPORT});
-    ExpectEnabled(states, {ID_EDIT_MARK_ALL, ID_VIEW_REFRESH, ID_GOTO_KEY_BROWSER});
+    ExpectEnabled(states,
+                  {ID_EDIT_MARK_ALL, ID_VIEW_REFRESH, ID_GOTO_KEY_BROWSER, ID_EDIT_REMOVE_SELECTED, ID_EDIT_REMOVE});
 }
 
 TEST(ContextMenuRules, GotoKeyNeedsTheKeyBrowserAndAnotherKey) {

@@ -71,11 +71,12 @@ TEST(CommandStates, RemoteResultsCanBeCopiedButNotChanged) {
     remote.remote = true;
     remote.selectedHasKeyPath = true;
     auto states = States(remote);
-    for (UINT id : {ID_FILE_OPEN_REGEDIT, ID_EDIT_DELETE_SELECTED, ID_EDIT_DELETE_KEY_SELECTED, ID_EDIT_REMOVE_SELECTED,
-                    ID_EDIT_REMOVE, ID_EDIT_DELETE_CHECKED, ID_FILE_EXPORT}) {
+    for (UINT id : {ID_FILE_OPEN_REGEDIT, ID_EDIT_DELETE_SELECTED, ID_EDIT_DELETE_KEY_SELECTED, ID_EDIT_DELETE_CHECKED,
+                    ID_FILE_EXPORT}) {
         EXPECT_FALSE(states.at(id)) << id;
     }
-    for (UINT id : {ID_EDIT_COPY, ID_EDIT_COPY_SELECTED, ID_EDIT_COPY_VALUE, ID_EDIT_MARK_ALL}) {
+    for (UINT id : {ID_EDIT_COPY, ID_EDIT_COPY_SELECTED, ID_EDIT_COPY_VALUE, ID_EDIT_MARK_ALL, ID_EDIT_REMOVE_SELECTED,
+                    ID_EDIT_REMOVE}) {
         EXPECT_TRUE(states.at(id)) << id;
     }
 }

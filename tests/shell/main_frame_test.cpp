@@ -8,6 +8,7 @@
 #include "shell/shell_launch.h"
 #include "tests/common/held_registry.h"
 #include "tests/common/message_box_closer.h"
+#include "tests/common/modal_driver.h"
 #include "tests/common/test_support.h"
 #include "winlib/ribbon.h"
 
@@ -460,11 +461,19 @@ TEST_F(FrameTest, HelpCommandAndF1OpenTheHelpTopic) {
     EXPECT_EQ(g_help.file, HelpTopicPath(exe));
 }
 
+// The product line is made from the version resource of the running program (Quillon's, linked in here too).
 TEST_F(FrameTest, AboutBoxOpensAndCloses) {
-    testsupport::MessageBoxCloser closer(IDOK);
+    std::wstring product;
+    testsupport::ModalDriver driver(L"About", [&](HWND d) {
+        wchar_t text[64] = {};
+        GetDlgItemTextW(d, IDC_ABOUT_PRODUCT, text, 64);
+        product = text;
+        PostMessageW(d, WM_COMMAND, IDOK, 0);
+    });
     Command(ID_APP_ABOUT);
-    ASSERT_EQ(closer.Seen().size(), 1u);
-    EXPECT_EQ(closer.Seen()[0].caption, L"About");
+    EXPECT_TRUE(driver.Ran());
+    EXPECT_FALSE(driver.TimedOut());
+    EXPECT_EQ(product, L"Quillon 2.1");
     EXPECT_TRUE(frame->IsWindow());
 }
 

@@ -144,6 +144,8 @@ TEST_F(Preferences, FreshProfileShowsTheDefaultsAndStoresThemOnlyOnOk) {
                   EXPECT_TRUE(Checked(d, IDC_PREF_KEY_TREE));
                   EXPECT_TRUE(Checked(d, IDC_PREF_LINE_NUMBERS));
                   EXPECT_FALSE(Checked(d, IDC_PREF_CLEAR_HISTORY));
+                  EXPECT_FALSE(Checked(d, IDC_PREF_SEARCH_AS_YOU_TYPE));
+                  EXPECT_EQ(Text(d, IDC_PREF_SNAPSHOT_BUDGET), sizeof(void*) == 8 ? L"1024" : L"256");
                   Click(d, IDCANCEL);
               }),
               IDCANCEL);
@@ -153,6 +155,7 @@ TEST_F(Preferences, FreshProfileShowsTheDefaultsAndStoresThemOnlyOnOk) {
     const std::map<std::wstring, DWORD> expected = {
         {kStopSearchOnLimit, 1}, {kStopLimit, 10000}, {kUnicodeBinarySearch, 1},
         {kKeyTree, 1},           {kLineNumbers, 1},   {kClearSearchHistory, 0},
+        {kSearchAsYouType, 0},   {kSnapshotBudget, kSnapshotBudgetSetting.defaultValue},
     };
     EXPECT_EQ(StoredDwords(), expected) << "the dialog itself never stores Ribbon";
 }
@@ -164,6 +167,8 @@ TEST_F(Preferences, OpensWithTheStoredValues) {
     WriteSettingDword(kSettingsSubKey, kKeyTree, 0);
     WriteSettingDword(kSettingsSubKey, kLineNumbers, 0);
     WriteSettingDword(kSettingsSubKey, kClearSearchHistory, 7);
+    WriteSettingDword(kSettingsSubKey, kSearchAsYouType, 1);
+    WriteSettingDword(kSettingsSubKey, kSnapshotBudget, 64);
     Run([](HWND d) {
         EXPECT_FALSE(Checked(d, IDC_PREF_STOP_ON_LIMIT));
         EXPECT_EQ(Text(d, IDC_PREF_STOP_LIMIT), L"250");
@@ -172,6 +177,8 @@ TEST_F(Preferences, OpensWithTheStoredValues) {
         EXPECT_FALSE(Checked(d, IDC_PREF_KEY_TREE));
         EXPECT_FALSE(Checked(d, IDC_PREF_LINE_NUMBERS));
         EXPECT_TRUE(Checked(d, IDC_PREF_CLEAR_HISTORY));
+        EXPECT_TRUE(Checked(d, IDC_PREF_SEARCH_AS_YOU_TYPE));
+        EXPECT_EQ(Text(d, IDC_PREF_SNAPSHOT_BUDGET), L"64");
         // Checking the limit box again enables the number.
         Click(d, IDC_PREF_STOP_ON_LIMIT);
         EXPECT_TRUE(Enabled(d, IDC_PREF_STOP_LIMIT));
@@ -306,10 +313,15 @@ TEST_F(Preferences, FontIsNotStoredWhenTheSettingsKeyIsGone) {
     // The key vanishes while the font dialog is open; storing the font must not create it again.
     g_fontDialog.during = [] { testsupport::ResetProgramKey(); };
     COptionsDlg dialog(false, false, Font(L"Consolas", -14));
-    Run(dialog, [](HWND d) {
+    std::vector<testsupport::SeenBox> seen;
+    Run(dialog, [&](HWND d) {
+        testsupport::MessageBoxCloser closer(IDOK, L"Error");
         Click(d, IDC_PREF_FONT);
+        seen = closer.Seen();
         Click(d, IDCANCEL);
     });
+    ASSERT_EQ(seen.size(), 1u);
+    EXPECT_NE(seen[0].text.find(L"1 setting(s) could not be saved"), std::wstring::npos) << seen[0].text;
     EXPECT_FALSE(dialog.FontChanged());
     KeyHandle key;
     EXPECT_NE(RegOpenKeyExW(HKEY_CURRENT_USER, kSettingsPath.c_str(), 0, KEY_READ, key.Receive()), ERROR_SUCCESS);

@@ -256,9 +256,10 @@ using SmallDialogs = DialogFixture;
 TEST_F(SmallDialogs, AboutShowsTheProductLineALinkAndOk) {
     ASSERT_NE(Create(IDD_ABOUTBOX, false), nullptr);
     EXPECT_EQ(TextOf(dialog_), L"About");
-    ExpectControls({{IDC_ABOUT_LINK, WC_LINK, nullptr, true, true}, {IDOK, L"Button", L"OK", true, true}});
+    ExpectControls({{IDC_ABOUT_PRODUCT, L"Static", nullptr, true, true},
+                    {IDC_ABOUT_LINK, WC_LINK, nullptr, true, true},
+                    {IDOK, L"Button", L"OK", true, true}});
     EXPECT_NE(TextOf(Item(IDC_ABOUT_LINK)).find(L"<a href=\"https://"), std::wstring::npos);
-    EXPECT_NE(FindByText(L"Static", L"Quillon 2.1"), nullptr);
     bool hasIcon = false;
     for (HWND w = GetWindow(dialog_, GW_CHILD); w; w = GetWindow(w, GW_HWNDNEXT)) {
         if (ClassOf(w) == L"static" && (GetWindowLongW(w, GWL_STYLE) & SS_TYPEMASK) == SS_ICON) {
@@ -291,7 +292,9 @@ TEST_F(SmallDialogs, PreferencesGroupsItsSettings) {
     EXPECT_EQ(Style(IDOK) & BS_TYPEMASK, BS_DEFPUSHBUTTON);
 
     const std::map<std::wstring, std::vector<int>> groups = {
-        {L"Search", {IDC_PREF_STOP_ON_LIMIT, IDC_PREF_STOP_LIMIT, IDC_PREF_UNICODE_BINARY}},
+        {L"Search",
+         {IDC_PREF_STOP_ON_LIMIT, IDC_PREF_STOP_LIMIT, IDC_PREF_UNICODE_BINARY, IDC_PREF_SEARCH_AS_YOU_TYPE,
+          IDC_PREF_SNAPSHOT_BUDGET}},
         {L"Window", {IDC_PREF_KEY_TREE, IDC_PREF_CLEAR_HISTORY, IDC_PREF_RIBBON}},
         {L"List", {IDC_PREF_LINE_NUMBERS, IDC_PREF_FONT}},
     };

@@ -205,7 +205,7 @@ int KernelHandles() {
 // Fault guarded against: every search added 6 GDI objects (bitmaps) that were never freed, so after about
 // 1,600 searches the process reached the system's limit.
 TEST_F(SearchLifecycle, RepeatedSearchesLeaveNoObjectsOrHandlesBehind) {
-    constexpr int kFirstPaintObjects = 6;
+    constexpr int kFirstPaintObjects = 8;
     BuildTree(5, 20);
     const std::wstring lookIn = L"HKCU\\" + kTree;
     // Painted, frames and scroll bars included, before each count, and counted from the second search on.
@@ -260,9 +260,31 @@ TEST_F(SearchLifecycle, ProblemsAreCountedInTheEndTextOnly) {
     EXPECT_EQ(log.substr(log.find("\r\n") + 2),
               "Unable to open key:Software\\QuillonNoSuchKey1\r\nUnable to open key:Software\\QuillonNoSuchKey2\r\n");
 
-    // A search without problems keeps the plain text.
+    // A search without problems keeps the plain text. The first search kept a copy of the tree: this one
+    // runs over it.
     ASSERT_TRUE(SearchToTheEnd(L"HKCU\\" + kTree));
     EXPECT_EQ(DefaultPaneText(), L"Scan Finished (0 sec)");
+    EXPECT_EQ(frame->StatusBar().GetPaneText(kPaneTotals), L"Keys Searched: 2, Total Item(s): 3 (instant)");
+}
+
+// Search as you type: once a search has kept a copy of the look-in, the list follows the search text.
+TEST_F(SearchLifecycle, WithSearchAsYouTypeTheListFollowsTheTextOverAKeptCopy) {
+    BuildTree(3, 4);
+    WriteSetting(kSearchAsYouTypeSetting, 1);
+    CKeldraWTLView& view = frame->View();
+    // The form's look-in text is filled in once after start-up: replaced only after that.
+    ASSERT_TRUE(testsupport::PumpUntil([&] { return GetWindowTextLengthW(GetDlgItem(view.m_hWnd, IDC_LOOKIN)) > 0; }));
+    SetDlgItemTextW(view.m_hWnd, IDC_LOOKIN, (L"HKCU\\" + kTree).c_str());
+    ASSERT_TRUE(SearchToTheEnd(L"HKCU\\" + kTree));
+    for (const wchar_t* typed : {L"module1.dll", L"module3"}) {
+        SetDlgItemTextW(view.m_hWnd, IDC_SEARCH_TEXT, typed);
+        SendMessageW(view.m_hWnd, WM_COMMAND, MAKEWPARAM(IDC_SEARCH_TEXT, CBN_EDITCHANGE), 0);
+        EXPECT_TRUE(testsupport::PumpUntil([&] {
+            return frame->StatusBar().GetPaneText(kPaneTotals) == L"Keys Searched: 4, Total Item(s): 3 (instant)" &&
+                   view.Search().Request().patterns == std::vector<std::wstring>{typed} && !view.IsListing();
+        }));
+        EXPECT_EQ(view.ListedCount(), 3u);
+    }
 }
 
 TEST_F(SearchLifecycle, AComputerThatCannotBeReachedIsToldAtOnce) {
