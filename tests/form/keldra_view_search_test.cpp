@@ -7,7 +7,10 @@
 #include "base/settings.h"
 #include "tests/common/message_box_closer.h"
 #include "tests/form/view_fixture.h"
+#include "tests/common/file_test_support.h"
 #include "tests/common/held_registry.h"
+#include "output/list_save.h"
+#include "results/file_commands.h"
 
 #include <commctrl.h>
 
@@ -124,6 +127,48 @@ TEST_F(SearchViewTest, SearchListsEveryResultOnceInOrderAndReportsIt) {
     EXPECT_TRUE(On(L"Data"));
     EXPECT_FALSE(On(L"Keys") || On(L"Values"));
     EXPECT_TRUE(Enabled(IDC_SEARCH_BUTTON));
+}
+
+// One search seen four ways: the engine alone running the view's request on the same tree, the view's store,
+// the rows listed and the saved list hold the same results in the same order.
+TEST_F(SearchViewTest, EngineStoreRowsAndSavedListAgree) {
+    BuildTestKeys(300);
+    FormFor(L"needle", L"HKCU\\" + kTestKey);
+    PressSearch();
+    ASSERT_TRUE(WaitForSearchEnd());
+
+    SearchRequest request = view->Search().Request();
+    request.notifyWindow = nullptr;
+    CKeldraThread reference;
+    ASSERT_TRUE(reference.Start(request));
+    ASSERT_EQ(WaitForSingleObject(reference.GetHandle(), 30000), WAIT_OBJECT_0);
+    reference.Stop();
+
+    std::vector<SearchResult> expected;
+    reference.Results().ReadFrom(0, [&](size_t, const SearchResult& record) { expected.push_back(record); });
+    const ResultsStore& store = view->Results();
+    ASSERT_EQ(expected.size(), 303u) << "300 data and 3 value names";
+    ASSERT_EQ(store.Count(), expected.size());
+    ExpectRowsInOrder(expected.size());
+    for (size_t i = 0; i < expected.size(); ++i) {
+        const SearchResult stored = StoredRecord(store, i);
+        EXPECT_EQ(stored.KeyPath() + L":" + stored.valueName + L":" + stored.dataText,
+                  expected[i].KeyPath() + L":" + expected[i].valueName + L":" + expected[i].dataText)
+            << i;
+        EXPECT_EQ(stored.kind, expected[i].kind) << i;
+    }
+
+    filetest::ScratchFolder folder;
+    std::vector<SearchResult> copies;
+    const std::wstring listed = folder.File(L"listed.csv");
+    EXPECT_EQ(SaveListToFile(ListedRows(view->ResultsList(), store, copies), listed).rowsWritten, expected.size());
+    std::vector<ListedRow> referenceRows;
+    for (const SearchResult& record : expected) {
+        referenceRows.push_back({false, &record, nullptr});
+    }
+    const std::wstring found = folder.File(L"found.csv");
+    SaveListToFile(referenceRows, found);
+    EXPECT_EQ(filetest::FileText(listed), filetest::FileText(found));
 }
 
 TEST_F(SearchViewTest, ValueNameMatchesAreSummedUpAndSelectionShowsTheTime) {
