@@ -32,6 +32,13 @@ public:
     Prober(HWND window, const CKeldraWTLView& view) : window_(window), view_(view), thread_([this] { Run(); }) {}
     ~Prober() {
         stop_ = true;
+        // The probe may be waiting for this thread to answer: answer until it has ended.
+        while (!done_) {
+            MSG msg;
+            while (PeekMessageW(&msg, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE)) {
+            }
+            Sleep(1);
+        }
         thread_.join();
     }
     double WorstMs() const { return std::max(worstRunningMs_.load(), worstMs_.load()); }
@@ -56,11 +63,13 @@ private:
             ++probes_;
             Sleep(5);
         }
+        done_ = true;
     }
 
     HWND window_;
     const CKeldraWTLView& view_;
     std::atomic<bool> stop_{false};
+    std::atomic<bool> done_{false};
     std::atomic<double> worstMs_{0};
     std::atomic<double> worstRunningMs_{0};
     std::atomic<int> probes_{0};

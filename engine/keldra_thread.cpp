@@ -88,6 +88,8 @@ DWORD CKeldraThread::Run() {
     store_.Begin(std::move(origin));
     problems_ = 0;
     connectError_ = ERROR_SUCCESS;
+    pendingAnnouncement_ = ResultsStore::kNoIndex;
+    lastAnnouncement_ = GetTickCount() - kAnnouncePeriodMs;
     registry = request_.registry ? request_.registry : &kAdvapiRegistry;
     // A request without a usable pattern matches nothing. The matcher recompiles only if the request's mode,
     // pattern or case rule differ from those it was compiled with.

@@ -74,13 +74,19 @@ private:
     bool IsExcluded(const KeyLocation& entry) const;
     bool InDateRange(const FILETIME& time) const;
     bool LimitReached() const { return store_.Full(request_.resultLimit); }
+    // Hands the view the newest result index through the delivery queue, or keeps it for FlushAnnouncement.
     void Announce(size_t index);
+    void FlushAnnouncement();
     void MarkKeyWithResults(const KeyLocation& entry);
     // Logs a candidate the expression engine gave up on: the key path, with the value's name for a value.
     void LogMatchFailure(std::wstring_view valueName);
 
     // walkPath_ as the results of one key share it: made anew when the walk has moved to another key.
     SharedText SharedWalkPath();
+
+    static constexpr DWORD kAnnouncePeriodMs = 10;
+    size_t pendingAnnouncement_ = ResultsStore::kNoIndex; // the newest result not yet announced
+    DWORD lastAnnouncement_ = 0;
 
     SearchRequest request_;
     ResultsStore store_;

@@ -147,6 +147,7 @@ bool CKeldraThread::EnterKey(HKEY parent, const wchar_t* subKey, const KeyLocati
     }
     key.Attach(opened);
     HKEY handle = key.Get() ? key.Get() : connection.Get();
+    FlushAnnouncement(); // results found before a stretch without any are announced all the same
     SearchValues(handle, entry);
     store_.CountKeySearched();
     levels.push_back(WalkLevel{std::move(key), std::move(connection), walkPath_.size(), 0, IsStopSet(), 0});
@@ -284,12 +285,27 @@ bool CKeldraThread::InDateRange(const FILETIME& time) const {
 }
 
 void CKeldraThread::Announce(size_t index) {
-    // One record at a time waits in the queue. The view lists every result up to the index a record carries,
-    // so the results found while one waits need no record of their own: the next record, or the final sweep
-    // after SN_FINISHED, lists them. Queueing each result cost a server call per result on both threads.
-    if (request_.notifyWindow && MsgQueueWaiting() == 0 && IsWindow(request_.notifyWindow)) {
-        MsgQueuePost(request_.notifyWindow, index);
+    pendingAnnouncement_ = index;
+    FlushAnnouncement();
+}
+
+void CKeldraThread::FlushAnnouncement() {
+    // One record at a time waits in the queue, and at most one leaves every few milliseconds. The view lists
+    // every result up to the index a record carries, so the results found meanwhile need no record of their
+    // own: the next record, or the final sweep after SN_FINISHED, lists them. A record per result cost server
+    // calls on both threads for every result, and the main thread's traffic slowed the walk itself.
+    if (pendingAnnouncement_ == ResultsStore::kNoIndex || !request_.notifyWindow) {
+        return;
     }
+    const DWORD now = GetTickCount();
+    if (now - lastAnnouncement_ < kAnnouncePeriodMs || MsgQueueWaiting() != 0) {
+        return;
+    }
+    if (IsWindow(request_.notifyWindow)) {
+        MsgQueuePost(request_.notifyWindow, pendingAnnouncement_);
+    }
+    pendingAnnouncement_ = ResultsStore::kNoIndex;
+    lastAnnouncement_ = now;
 }
 
 void CKeldraThread::MarkKeyWithResults(const KeyLocation& entry) {

@@ -2,42 +2,36 @@
 // stays running, its worker alive, for as long as a test needs.
 #pragma once
 
-#include "engine/registry_api.h"
+#include "engine/search_request.h"
 
 #include <windows.h>
 
 class HeldRegistry {
 public:
     HeldRegistry() {
-        Gate() = CreateEventW(nullptr, TRUE, FALSE, nullptr);
-        Entered() = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+        Gate() = CreateEventW(nullptr, TRUE, FALSE, nullptr), Entered() = CreateEventW(nullptr, TRUE, FALSE, nullptr);
     }
     ~HeldRegistry() {
         Release();
-        CloseHandle(Gate());
-        Gate() = nullptr;
-        CloseHandle(Entered());
-        Entered() = nullptr;
+        CloseHandle(Gate()), Gate() = nullptr;
+        CloseHandle(Entered()), Entered() = nullptr;
     }
     HeldRegistry(const HeldRegistry&) = delete;
     HeldRegistry& operator=(const HeldRegistry&) = delete;
 
-    // Waits until a worker is held in its first key opening.
+    // A request to search lookIn through this table.
+    SearchRequest Request(const wchar_t* lookIn) const {
+        static RegistryApi api = kAdvapiRegistry;
+        api.openKeyEx = &Open;
+        SearchRequest request;
+        request.registry = &api;
+        ParseKeyList(lookIn, request.lookIn);
+        return request;
+    }
+    // Waits until a worker is held in a key opening.
     bool WaitUntilHeld() { return WaitForSingleObject(Entered(), 10000) == WAIT_OBJECT_0; }
     // Lets every waiting and later opening through.
     void Release() { SetEvent(Gate()); }
-
-    const RegistryApi* Api() const {
-        static const RegistryApi api = {&Open,
-                                        kAdvapiRegistry.connectRegistry,
-                                        kAdvapiRegistry.enumKeyEx,
-                                        kAdvapiRegistry.enumValue,
-                                        kAdvapiRegistry.queryInfoKey,
-                                        kAdvapiRegistry.closeKey,
-                                        kAdvapiRegistry.allocate,
-                                        kAdvapiRegistry.release};
-        return &api;
-    }
 
 private:
     static HANDLE& Gate() {

@@ -7,7 +7,10 @@
 #include "base/settings.h"
 #include "tests/common/message_box_closer.h"
 #include "tests/form/view_fixture.h"
+#include "tests/common/file_test_support.h"
 #include "tests/common/held_registry.h"
+#include "output/list_save.h"
+#include "results/file_commands.h"
 
 #include <commctrl.h>
 
@@ -124,6 +127,33 @@ TEST_F(SearchViewTest, SearchListsEveryResultOnceInOrderAndReportsIt) {
     EXPECT_TRUE(On(L"Data"));
     EXPECT_FALSE(On(L"Keys") || On(L"Values"));
     EXPECT_TRUE(Enabled(IDC_SEARCH_BUTTON));
+}
+
+// One search seen four ways: the engine alone running the view's request on the same tree, the view's store,
+// the rows listed and the saved list hold the same results in the same order.
+TEST_F(SearchViewTest, EngineStoreRowsAndSavedListAgree) {
+    BuildTestKeys(300);
+    FormFor(L"needle", L"HKCU\\" + kTestKey);
+    PressSearch();
+    ASSERT_TRUE(WaitForSearchEnd());
+
+    SearchRequest request = view->Search().Request();
+    request.notifyWindow = nullptr;
+    CKeldraThread reference;
+    reference.RunHere(request);
+    std::vector<ListedRow> expected;
+    reference.Results().ReadFrom(0, [&](size_t, const SearchResult& record) { expected.push_back({false, &record}); });
+    ASSERT_EQ(expected.size(), 303u) << "300 data and 3 value names";
+    ASSERT_EQ(view->Results().Count(), expected.size());
+    ExpectRowsInOrder(expected.size());
+
+    filetest::ScratchFolder folder;
+    std::vector<SearchResult> copies;
+    const std::wstring listed = folder.File(L"listed.csv");
+    const std::wstring found = folder.File(L"found.csv");
+    EXPECT_EQ(SaveListToFile(ListedRows(view->ResultsList(), view->Results(), copies), listed).rowsWritten, 303u);
+    SaveListToFile(expected, found);
+    EXPECT_EQ(filetest::FileText(listed), filetest::FileText(found));
 }
 
 TEST_F(SearchViewTest, ValueNameMatchesAreSummedUpAndSelectionShowsTheTime) {
@@ -394,9 +424,7 @@ TEST_F(SearchViewTest, ResultsArrivingAfterTheWorkerEndedWaitForTheFinalListing)
 // A worker whose registry holds its first key opening stays "running" for as long as the test holds it.
 TEST_F(SearchViewTest, LiveRowsAndARowRemovedDuringTheSearchAreNotListedTwice) {
     HeldRegistry held;
-    SearchRequest request;
-    request.registry = held.Api();
-    ASSERT_TRUE(ParseKeyList(L"HKCU\\QuillonNoSuchKey", request.lookIn));
+    const SearchRequest request = held.Request(L"HKCU\\QuillonNoSuchKey");
     ASSERT_TRUE(view->StartSearch(request));
     ASSERT_TRUE(Pump([&] { return Text(IDC_SEARCH_BUTTON) == L"Stop"; }));
     EXPECT_EQ(Pane(kPaneTotals), L"");
@@ -425,9 +453,7 @@ TEST_F(SearchViewTest, LiveRowsAndARowRemovedDuringTheSearchAreNotListedTwice) {
 TEST_F(SearchViewTest, ClosingDuringASearchTellsTheWorkerToStopAndSaves) {
     CKeldraThread& search = view->Search();
     HeldRegistry held;
-    SearchRequest request;
-    request.registry = held.Api();
-    ASSERT_TRUE(ParseKeyList(L"HKCU\\QuillonNoSuchKey", request.lookIn));
+    const SearchRequest request = held.Request(L"HKCU\\QuillonNoSuchKey");
     Type(IDC_SEARCH_TEXT, L"kept");
     ASSERT_TRUE(view->StartSearch(request));
     ASSERT_TRUE(held.WaitUntilHeld());

@@ -358,9 +358,7 @@ TEST_F(FrameTest, ShortSearchReportsZeroSeconds) {
 // for exactly as long as the test wants.
 TEST_F(FrameTest, CloseIsRefusedWhileASearchRunsAndAcceptedAfter) {
     HeldRegistry held;
-    SearchRequest request;
-    request.registry = held.Api();
-    ASSERT_TRUE(ParseKeyList(L"HKEY_CURRENT_USER\\Software\\Orvanta", request.lookIn));
+    const SearchRequest request = held.Request(L"HKEY_CURRENT_USER\\Software\\Orvanta");
     ASSERT_TRUE(frame->View().StartSearch(request));
     ASSERT_TRUE(frame->View().IsSearchRunning());
     frame->SendMessage(WM_SYSCOMMAND, SC_CLOSE);
@@ -404,9 +402,7 @@ TEST_F(FrameTest, IdlePassForwardsOneQueuedResultWhileTheWorkerRuns) {
     EXPECT_TRUE(sink.results.empty()) << "no worker: the record is dropped";
 
     HeldRegistry held;
-    SearchRequest request;
-    request.registry = held.Api();
-    ASSERT_TRUE(ParseKeyList(L"HKEY_CURRENT_USER\\Software\\Orvanta", request.lookIn));
+    const SearchRequest request = held.Request(L"HKEY_CURRENT_USER\\Software\\Orvanta");
     ASSERT_TRUE(frame->View().StartSearch(request));
     MsgQueuePost(sink, 2);
     MsgQueuePost(sink, 3);
