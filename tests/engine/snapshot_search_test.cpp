@@ -186,9 +186,16 @@ TEST(SnapshotSearch, EngineKeepsSnapshotsBetweenSearchesWithinTheBudget) {
         EXPECT_EQ(kept.searchedSnapshot, round > 0) << "the first search reads the snapshot";
     }
     // A location with a key whose values cannot be read (Wine serves Perflib\009 specially) is kept all the
-    // same; a walk over it meets that key's failure as the registry walk does.
+    // same; a walk over it meets that key's failure as the registry walk does, also after a refresh.
     const std::wstring perflib = L"HKLM\\Software\\Microsoft\\Windows NT\\CurrentVersion\\Perflib";
-    for (int round = 0; round < 2; ++round) {
+    KeyHandle machine;
+    ASSERT_EQ(
+        RegOpenKeyExW(HKEY_LOCAL_MACHINE, perflib.c_str() + 5, 0, KEY_SET_VALUE | KEY_WOW64_64KEY, machine.Receive()),
+        ERROR_SUCCESS);
+    for (int round = 0; round < 3; ++round) {
+        if (round == 2) {
+            SetString(machine.Get(), L"", L"QuillonTestRefresh", L"a1");
+        }
         CKeldraThread live;
         const std::vector<std::wstring> expected = Outcome(live, kModes[6], kAdvapiRegistry, perflib);
         EXPECT_EQ(Outcome(kept, kModes[6], kAdvapiRegistry, perflib), expected);
@@ -196,6 +203,7 @@ TEST(SnapshotSearch, EngineKeepsSnapshotsBetweenSearchesWithinTheBudget) {
         EXPECT_TRUE(std::any_of(expected.begin(), expected.end(),
                                 [](const std::wstring& line) { return line.find(L" error ") != std::wstring::npos; }));
     }
+    RegDeleteValueW(machine.Get(), L"QuillonTestRefresh");
     WriteSetting(kSnapshotBudgetSetting, 1);
     TheSnapshotShelf().Clear();
     Outcome(kept, kModes[0], kAdvapiRegistry, L"HKCU\\" + path);
