@@ -22,12 +22,6 @@ bool SameTime(const FILETIME& a, const FILETIME& b) {
     return a.dwLowDateTime == b.dwLowDateTime && a.dwHighDateTime == b.dwHighDateTime;
 }
 
-std::wstring ErrorText(const wchar_t* what, LONG error, const std::wstring& path) {
-    wchar_t line[96];
-    std::swprintf(line, 96, L"%ls error %ld: ", what, static_cast<long>(error));
-    return line + path;
-}
-
 } // namespace
 
 // The blocks that hold names and data, and the table that finds a name already kept.
@@ -127,6 +121,7 @@ public:
 
     bool ReadTop(HKEY handle, std::wstring& failure) {
         keys_.push_back(Key{store_->Name({}), {}, 0, 0, 0, 0, 0, 0, 0, ERROR_SUCCESS});
+        keyPath_ = path_;
         const bool read = ReadTree(handle, 0, previous_ ? 0 : kNone);
         failure = failure_;
         return read;
@@ -136,6 +131,8 @@ public:
         snapshot.keys_ = std::move(keys_);
         snapshot.values_ = std::move(values_);
         snapshot.store_ = std::move(store_);
+        std::sort(unread_.begin(), unread_.end());
+        snapshot.unread_ = std::move(unread_);
         snapshot.keysRead_ = keysRead_;
     }
 
@@ -149,11 +146,33 @@ private:
         return false;
     }
 
-    // Reads the values and sub-keys of the open key at index, and below them. old is the same key in the
-    // previous copy, or kNone.
+    enum class Read { kDone, kUnreadable, kFailed };
+
+    // The key at index could not be read: it keeps its name and time, and nothing of what it held.
+    void KeepUnread(std::uint32_t index) {
+        Key& key = keys_[index];
+        values_.resize(key.firstValue);
+        key.valueCount = 0;
+        key.childCount = 0;
+        key.longestChildName = 0;
+        key.longestValueName = 0;
+        key.longestData = 0;
+        unread_.emplace_back(index, keyPath_);
+    }
+
+    bool WasUnread(std::uint32_t old) const { return old != kNone && previous_->UnreadPath(old); }
+
+    // Reads the values and sub-keys of the open key at index, and below them; keyPath_ is its path. old is
+    // the same key in the previous copy, or kNone. False when the whole read must stop.
     bool ReadTree(HKEY handle, std::uint32_t index, std::uint32_t old) {
-        if (!ReadValues(handle, index, old)) {
+        keys_[index].firstValue = static_cast<std::uint32_t>(values_.size());
+        const Read values = ReadValues(handle, index, old);
+        if (values == Read::kFailed) {
             return false;
+        }
+        if (values == Read::kUnreadable) {
+            KeepUnread(index);
+            return true;
         }
         if (Bytes() > budget_) {
             return Fail(L"over the memory budget");
@@ -172,7 +191,9 @@ private:
                 break;
             }
             if (error != ERROR_SUCCESS) {
-                return Fail(ErrorText(L"RegEnumKeyEx", error, PathOf(index)));
+                keys_.resize(first);
+                KeepUnread(index);
+                return true;
             }
             longestName = std::max<std::uint32_t>(longestName, length);
             keys_.push_back(Key{store_->Name({name, length}), written, 0, 0, 0, 0, 0, 0, 0, ERROR_SUCCESS});
@@ -189,7 +210,7 @@ private:
                 const Key& was = previous_->keys_[oldChild];
                 // An unchanged key without sub-keys is not opened at all.
                 if (SameTime(was.written, keys_[child].written) && was.childCount == 0 &&
-                    was.openError == ERROR_SUCCESS) {
+                    was.openError == ERROR_SUCCESS && !WasUnread(oldChild)) {
                     keys_[child].longestValueName = was.longestValueName;
                     keys_[child].longestData = was.longestData;
                     CopyValues(child, oldChild);
@@ -203,16 +224,22 @@ private:
                 continue;
             }
             KeyHandle key(opened);
+            const size_t pathLength = keyPath_.size();
+            if (pathLength) {
+                keyPath_ += L'\\';
+            }
+            keyPath_ += NameOf(keys_[child].name);
             if (!ReadTree(key.Get(), child, oldChild)) {
                 return false;
             }
+            keyPath_.resize(pathLength);
         }
         return true;
     }
 
     const wchar_t* ChildName(std::uint32_t index) const { return keys_[index].name + 1; }
 
-    bool ReadValues(HKEY handle, std::uint32_t index, std::uint32_t old) {
+    Read ReadValues(HKEY handle, std::uint32_t index, std::uint32_t old) {
         for (int attempt = 0; attempt < 8; ++attempt) {
             DWORD longestName = 0;
             DWORD longestData = 0;
@@ -220,15 +247,15 @@ private:
             LONG error = RegQueryInfoKeyW(handle, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
                                           &longestName, &longestData, nullptr, &written);
             if (error != ERROR_SUCCESS) {
-                return Fail(ErrorText(L"RegQueryInfoKey", error, PathOf(index)));
+                return Read::kUnreadable;
             }
             Key& key = keys_[index];
             key.written = written;
             key.longestValueName = longestName;
             key.longestData = longestData;
-            if (old != kNone && SameTime(previous_->keys_[old].written, written)) {
+            if (old != kNone && SameTime(previous_->keys_[old].written, written) && !WasUnread(old)) {
                 CopyValues(index, old);
-                return true;
+                return Read::kDone;
             }
             ++keysRead_;
             key.firstValue = static_cast<std::uint32_t>(values_.size());
@@ -242,13 +269,13 @@ private:
                 DWORD size = longestData;
                 error = RegEnumValueW(handle, i, valueName_.data(), &nameLength, nullptr, &type, data_.data(), &size);
                 if (error == ERROR_NO_MORE_ITEMS) {
-                    return true;
+                    return Read::kDone;
                 }
                 if (error == ERROR_MORE_DATA) {
                     break; // data grown since the query: read the key's values again
                 }
                 if (error != ERROR_SUCCESS) {
-                    return Fail(ErrorText(L"RegEnumValue", error, PathOf(index)));
+                    return Read::kUnreadable;
                 }
                 values_.push_back(
                     Value{store_->Name({valueName_.data(), nameLength}), store_->Data(data_.data(), size), type, size});
@@ -256,7 +283,8 @@ private:
             }
             values_.resize(keys_[index].firstValue);
         }
-        return Fail(L"values changing while read: " + PathOf(index));
+        Fail(L"values changing while read: " + PathOf(index));
+        return Read::kFailed;
     }
 
     void CopyValues(std::uint32_t index, std::uint32_t old) {
@@ -285,6 +313,8 @@ private:
     std::vector<wchar_t> valueName_;
     std::vector<BYTE> data_;
     size_t keysRead_ = 0;
+    std::wstring keyPath_; // of the key being read, below the root
+    std::vector<std::pair<std::uint32_t, std::wstring>> unread_;
     std::wstring failure_;
 };
 
@@ -365,8 +395,21 @@ std::uint32_t RegistrySnapshot::FindChild(std::uint32_t parent, std::wstring_vie
     return kNone;
 }
 
+const std::wstring* RegistrySnapshot::UnreadPath(std::uint32_t index) const {
+    if (unread_.empty()) {
+        return nullptr;
+    }
+    const auto found = std::lower_bound(unread_.begin(), unread_.end(), index,
+                                        [](const auto& entry, std::uint32_t wanted) { return entry.first < wanted; });
+    return found != unread_.end() && found->first == index ? &found->second : nullptr;
+}
+
 size_t RegistrySnapshot::Bytes() const {
-    return keys_.capacity() * sizeof(Key) + values_.capacity() * sizeof(Value) + (store_ ? store_->Bytes() : 0);
+    size_t bytes = keys_.capacity() * sizeof(Key) + values_.capacity() * sizeof(Value) + (store_ ? store_->Bytes() : 0);
+    for (const auto& [index, path] : unread_) {
+        bytes += sizeof(index) + (path.capacity() + 1) * sizeof(wchar_t);
+    }
+    return bytes;
 }
 
 size_t SnapshotBudgetBytes() {

@@ -7,6 +7,10 @@
 // its values or its set of sub-keys change), takes the rest from the copy, and arms the watch again. The
 // watch is armed before the registry is read, so a change made while the copy is read marks it once more.
 //
+// A key whose values or sub-keys cannot be read (access denied, a key the system serves specially) is kept
+// by name only and marked: a walk over the copy reads it, and everything below it, from the registry each
+// time, so it meets the same failure a walk of the registry meets. A refresh reads such keys again always.
+//
 // Layout: key records in one array, the sub-keys of a key in one run of it in enumeration order; value
 // records likewise. Names are kept once however many keys use them, and names and data live in large
 // blocks rather than one allocation each.
@@ -21,6 +25,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 class RegistrySnapshot {
@@ -45,8 +50,8 @@ public:
     };
 
     // Reads root\path into a new snapshot, watching it first. Null when the location cannot be opened or
-    // watched, a read fails, the copy grows beyond budgetBytes or stop() turns true; why goes to `failure`,
-    // which stays empty when the location cannot be opened (the walk itself reports that).
+    // watched, a key's values keep changing while read, the copy grows beyond budgetBytes or stop() turns true; why
+    // goes to `failure`, which stays empty when the location cannot be opened (the walk itself reports that).
     static std::unique_ptr<RegistrySnapshot> Take(HKEY root, const std::wstring& path, size_t budgetBytes,
                                                   std::wstring& failure, const std::function<bool()>& stop = {});
     ~RegistrySnapshot();
@@ -58,8 +63,8 @@ public:
     // The event a change notification sets (manual reset; reset when the watch is armed again).
     HANDLE ChangeEvent() const { return changed_.Get(); }
     // Brings the copy up to date when a change was notified (nothing to do otherwise). False when it can no
-    // longer be kept (the watch cannot be armed again, a read fails, over budget), or stop() turned true:
-    // then it holds what it held and stays marked changed. No walk may read the snapshot meanwhile.
+    // longer be kept (the watch cannot be armed again, values keep changing while read, over budget), or stop() turned
+    // true: then it holds what it held and stays marked changed. No walk may read the snapshot meanwhile.
     bool Refresh(std::wstring& failure, const std::function<bool()>& stop = {});
 
     HKEY Root() const { return root_; }
@@ -70,6 +75,9 @@ public:
     static std::wstring_view NameOf(const wchar_t* kept) { return {kept + 1, static_cast<size_t>(kept[0])}; }
     // The sub-key of parent with this name (compared without regard to case), starting the search at the
     // hint; returns the index, or UINT32_MAX when there is none.
+    // The path below Root() of a key the copy holds by name only, because its values or sub-keys could not
+    // be read; null for every other key.
+    const std::wstring* UnreadPath(std::uint32_t index) const;
     std::uint32_t FindChild(std::uint32_t parent, std::wstring_view name, std::uint32_t hint = 0) const;
     // Memory the copy holds, in bytes.
     size_t Bytes() const;
@@ -96,6 +104,7 @@ private:
     std::vector<Key> keys_;
     std::vector<Value> values_;
     std::unique_ptr<Store> store_;
+    std::vector<std::pair<std::uint32_t, std::wstring>> unread_; // by key index
     size_t keysRead_ = 0;
 };
 

@@ -12,11 +12,13 @@ constexpr std::uint32_t kNone = UINT32_MAX;
 thread_local const std::vector<const RegistrySnapshot*>* t_reading = nullptr;
 
 // What the table's HKEYs point to: a key of a snapshot, and the sub-key last enumerated, which is nearly
-// always the next one opened.
+// always the next one opened; or, for a key the snapshot could not read and the keys below it, the key
+// opened in the registry, which every call is passed on to.
 struct SnapshotKey {
     const RegistrySnapshot* snapshot;
     std::uint32_t key;
     std::uint32_t lastEnumerated;
+    HKEY registry = nullptr;
 };
 
 SnapshotKey* FromHandle(HKEY key) {
@@ -37,12 +39,15 @@ bool NextComponent(std::wstring_view& path, std::wstring_view& component) {
 }
 
 // Walks down path from key; the key reached, or kNone. An error on the way (a key that could not be
-// opened) goes to openError.
-std::uint32_t Descend(const RegistrySnapshot& snapshot, std::uint32_t key, std::wstring_view path, std::uint32_t hint,
+// opened) goes to openError. At a key the snapshot could not read it stops, and path keeps the rest.
+std::uint32_t Descend(const RegistrySnapshot& snapshot, std::uint32_t key, std::wstring_view& path, std::uint32_t hint,
                       LONG& openError) {
     openError = ERROR_SUCCESS;
     std::wstring_view component;
     while (!path.empty()) {
+        if (snapshot.UnreadPath(key)) {
+            return key;
+        }
         if (!NextComponent(path, component)) {
             return kNone;
         }
@@ -59,8 +64,8 @@ std::uint32_t Descend(const RegistrySnapshot& snapshot, std::uint32_t key, std::
     return key;
 }
 
-// The key root\path in the snapshot, or kNone when the snapshot does not hold it.
-std::uint32_t Resolve(const RegistrySnapshot& snapshot, HKEY root, std::wstring_view path, LONG& openError) {
+// The key root\path in the snapshot, or kNone when the snapshot does not hold it; see Descend.
+std::uint32_t Resolve(const RegistrySnapshot& snapshot, HKEY root, std::wstring_view& path, LONG& openError) {
     openError = ERROR_SUCCESS;
     if (root != snapshot.Root()) {
         return kNone;
@@ -77,30 +82,54 @@ std::uint32_t Resolve(const RegistrySnapshot& snapshot, HKEY root, std::wstring_
     return Descend(snapshot, 0, path, 0, openError);
 }
 
-HKEY NewHandle(const RegistrySnapshot& snapshot, std::uint32_t key) {
-    return reinterpret_cast<HKEY>(new SnapshotKey{&snapshot, key, 0});
+LSTATUS HandOut(HKEY registry, PHKEY result) {
+    *result = reinterpret_cast<HKEY>(new SnapshotKey{nullptr, 0, 0, registry});
+    return ERROR_SUCCESS;
 }
 
-LSTATUS WINAPI SnapshotOpenKey(HKEY parent, LPCWSTR subKey, DWORD, REGSAM, PHKEY result) {
-    const std::wstring_view path = subKey ? subKey : L"";
+// A handle to the key of the snapshot Descend reached, with the rest of the path it left: a key the snapshot
+// could not read is opened in the registry by its full path, as the walk would open it there.
+LSTATUS OpenReached(const RegistrySnapshot& snapshot, std::uint32_t key, std::wstring_view rest, DWORD options,
+                    REGSAM access, PHKEY result) {
+    const std::wstring* unread = snapshot.UnreadPath(key);
+    if (!unread) {
+        *result = reinterpret_cast<HKEY>(new SnapshotKey{&snapshot, key, 0});
+        return ERROR_SUCCESS;
+    }
+    std::wstring path = *unread;
+    if (!rest.empty()) {
+        path += path.empty() ? L"" : L"\\";
+        path += rest;
+    }
+    HKEY opened = nullptr;
+    const LSTATUS error = RegOpenKeyExW(snapshot.Root(), path.c_str(), options, access, &opened);
+    return error == ERROR_SUCCESS ? HandOut(opened, result) : error;
+}
+
+LSTATUS WINAPI SnapshotOpenKey(HKEY parent, LPCWSTR subKey, DWORD options, REGSAM access, PHKEY result) {
+    std::wstring_view path = subKey ? subKey : L"";
     LONG openError = ERROR_SUCCESS;
     if (const SnapshotKey* from = FromHandle(parent)) {
+        if (from->registry) {
+            HKEY opened = nullptr;
+            const LSTATUS error = RegOpenKeyExW(from->registry, subKey, options, access, &opened);
+            return error == ERROR_SUCCESS ? HandOut(opened, result) : error;
+        }
         const std::uint32_t key = Descend(*from->snapshot, from->key, path, from->lastEnumerated, openError);
         if (key == kNone) {
             return openError != ERROR_SUCCESS ? openError : ERROR_FILE_NOT_FOUND;
         }
-        *result = NewHandle(*from->snapshot, key);
-        return ERROR_SUCCESS;
+        return OpenReached(*from->snapshot, key, path, options, access, result);
     }
     if (t_reading) {
         for (const RegistrySnapshot* snapshot : *t_reading) {
-            const std::uint32_t key = Resolve(*snapshot, parent, path, openError);
+            std::wstring_view rest = path;
+            const std::uint32_t key = Resolve(*snapshot, parent, rest, openError);
             if (openError != ERROR_SUCCESS) {
                 return openError;
             }
             if (key != kNone) {
-                *result = NewHandle(*snapshot, key);
-                return ERROR_SUCCESS;
+                return OpenReached(*snapshot, key, rest, options, access, result);
             }
         }
     }
@@ -116,6 +145,9 @@ LSTATUS WINAPI SnapshotEnumKey(HKEY handle, DWORD index, LPWSTR name, LPDWORD na
     SnapshotKey* from = FromHandle(handle);
     if (!from) {
         return ERROR_INVALID_HANDLE;
+    }
+    if (from->registry) {
+        return RegEnumKeyExW(from->registry, index, name, nameLength, nullptr, className, classLength, written);
     }
     const RegistrySnapshot::Key& key = from->snapshot->KeyAt(from->key);
     if (index >= key.childCount) {
@@ -151,6 +183,9 @@ LSTATUS WINAPI SnapshotEnumValue(HKEY handle, DWORD index, LPWSTR name, LPDWORD 
     const SnapshotKey* from = FromHandle(handle);
     if (!from) {
         return ERROR_INVALID_HANDLE;
+    }
+    if (from->registry) {
+        return RegEnumValueW(from->registry, index, name, nameLength, nullptr, type, data, size);
     }
     const RegistrySnapshot::Key& key = from->snapshot->KeyAt(from->key);
     if (index >= key.valueCount) {
@@ -195,6 +230,10 @@ LSTATUS WINAPI SnapshotQueryInfo(HKEY handle, LPWSTR className, LPDWORD classLen
     if (!from) {
         return ERROR_INVALID_HANDLE;
     }
+    if (from->registry) {
+        return RegQueryInfoKeyW(from->registry, className, classLength, nullptr, subKeys, longestSubKey, longestClass,
+                                values, longestValueName, longestData, securityBytes, written);
+    }
     const RegistrySnapshot::Key& key = from->snapshot->KeyAt(from->key);
     if (className && classLength && *classLength) {
         className[0] = L'\0';
@@ -219,7 +258,11 @@ LSTATUS WINAPI SnapshotQueryInfo(HKEY handle, LPWSTR className, LPDWORD classLen
 }
 
 LSTATUS WINAPI SnapshotCloseKey(HKEY handle) {
-    delete FromHandle(handle);
+    const SnapshotKey* from = FromHandle(handle);
+    if (from && from->registry) {
+        RegCloseKey(from->registry);
+    }
+    delete from;
     return ERROR_SUCCESS;
 }
 
@@ -240,5 +283,6 @@ SnapshotReading::~SnapshotReading() {
 
 bool SnapshotCovers(const RegistrySnapshot& snapshot, HKEY root, const std::wstring& path) {
     LONG openError = ERROR_SUCCESS;
-    return Resolve(snapshot, root, path, openError) != kNone || openError != ERROR_SUCCESS;
+    std::wstring_view rest = path;
+    return Resolve(snapshot, root, rest, openError) != kNone || openError != ERROR_SUCCESS;
 }

@@ -4,7 +4,9 @@
 // Opening a key below a predefined root looks the path up in the snapshots the calling thread reads (set
 // with SnapshotReading around the walk); every other call works on the table's own key handles, which
 // carry their snapshot. Enumerations answer as advapi32 does: the same order, the same error codes for an
-// index past the end or a buffer too small.
+// index past the end or a buffer too small. A key the snapshot could not read, and every key below it, is
+// opened in the registry and its handle passes every call on to it, so the walk meets the registry's own
+// failures there.
 #pragma once
 
 #include "engine/registry_api.h"

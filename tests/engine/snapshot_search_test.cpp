@@ -47,12 +47,12 @@ std::wstring Describe(const SearchResult& r) {
 
 // Everything a search leaves behind: results, counters, key tree and the problems it logged.
 std::vector<std::wstring> Outcome(CKeldraThread& engine, const Mode& m, const RegistryApi& registry,
-                                  const std::wstring& path = kBase, bool keepSnapshots = false) {
+                                  const std::wstring& lookIn = L"HKCU\\" + kBase, bool keepSnapshots = false) {
     SearchRequest request;
     request.registry = &registry;
     request.keepSnapshots = keepSnapshots;
     request.keyTreeOn = TRUE;
-    Prepare(request, L"HKCU\\" + path, m.text, m.mode, m.options);
+    Prepare(request, lookIn, m.text, m.mode, m.options);
     engine.RunHere(std::move(request));
     std::vector<std::wstring> outcome;
     for (const SearchResult& r : Records(engine)) {
@@ -184,13 +184,32 @@ TEST(SnapshotSearch, EngineKeepsSnapshotsBetweenSearchesWithinTheBudget) {
             testsupport::DeleteKey(path + L"\\a1\\b0");
         }
         CKeldraThread live;
-        EXPECT_EQ(Outcome(kept, kModes[0], kAdvapiRegistry, path, true),
-                  Outcome(live, kModes[0], kAdvapiRegistry, path));
+        EXPECT_EQ(Outcome(kept, kModes[0], kAdvapiRegistry, L"HKCU\\" + path, true),
+                  Outcome(live, kModes[0], kAdvapiRegistry, L"HKCU\\" + path));
         EXPECT_EQ(kept.SearchedSnapshot(), round > 0) << "the first search reads the snapshot";
     }
+    // A location with a key whose values cannot be read (Wine serves Perflib\009 specially) is kept all the
+    // same; a walk over it meets that key's failure as the registry walk does, also after a refresh.
+    const std::wstring perflib = L"HKLM\\Software\\Microsoft\\Windows NT\\CurrentVersion\\Perflib";
+    KeyHandle machine;
+    ASSERT_EQ(
+        RegOpenKeyExW(HKEY_LOCAL_MACHINE, perflib.c_str() + 5, 0, KEY_SET_VALUE | KEY_WOW64_64KEY, machine.Receive()),
+        ERROR_SUCCESS);
+    for (int round = 0; round < 3; ++round) {
+        if (round == 2) {
+            SetString(machine.Get(), L"", L"QuillonTestRefresh", L"a1");
+        }
+        CKeldraThread live;
+        const std::vector<std::wstring> expected = Outcome(live, kModes[6], kAdvapiRegistry, perflib);
+        EXPECT_EQ(Outcome(kept, kModes[6], kAdvapiRegistry, perflib, true), expected);
+        EXPECT_EQ(kept.SearchedSnapshot(), round > 0) << SearchLog();
+        EXPECT_TRUE(std::any_of(expected.begin(), expected.end(),
+                                [](const std::wstring& line) { return line.find(L" error ") != std::wstring::npos; }));
+    }
+    RegDeleteValueW(machine.Get(), L"QuillonTestRefresh");
     WriteSetting(kSnapshotBudgetSetting, 1);
     TheSnapshotShelf().Clear();
-    Outcome(kept, kModes[0], kAdvapiRegistry, path, true);
+    Outcome(kept, kModes[0], kAdvapiRegistry, L"HKCU\\" + path, true);
     EXPECT_FALSE(kept.SearchedSnapshot());
     EXPECT_NE(SearchLog().find("over the memory budget"), std::string::npos) << SearchLog();
     testsupport::ResetProgramKey();
