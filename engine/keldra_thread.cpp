@@ -85,6 +85,7 @@ DWORD CKeldraThread::Run() {
     origin.lookIn = request_.lookIn;
     origin.registryView = request_.remoteComputer.empty() ? NativeViewName() : L"native";
     origin.source = request_.sourceDescription;
+    origin.registry = request_.registry ? request_.registry : &kAdvapiRegistry;
     store_.Begin(std::move(origin));
     problems_ = 0;
     connectError_ = ERROR_SUCCESS;

@@ -7,6 +7,7 @@ void ResultsStore::Begin(ResultsOrigin origin) {
         writerCount_ = 0;
         origin_ = std::move(origin);
         remote_ = origin_.IsRemote();
+        fromFile_ = origin_.IsFromFile();
     }
     ::InterlockedExchange(&keysSearched_, 0);
     matches_ = {};

@@ -8,6 +8,7 @@
 #pragma once
 
 #include "engine/key_paths.h"
+#include "engine/registry_api.h"
 #include "engine/search_types.h"
 #include "base/win_handles.h"
 
@@ -29,8 +30,11 @@ struct ResultsOrigin {
     // What the registry source was when it was not the live registry (a hive file's path, say); empty
     // otherwise.
     std::wstring source;
+    // The registry function table the results can be read through again (a hive file's keys, say).
+    const RegistryApi* registry = &kAdvapiRegistry;
 
     bool IsRemote() const { return !computer.empty(); }
+    bool IsFromFile() const { return !source.empty(); }
 };
 
 // How many results matched by key name, value name and value data. A value can count in both of the last two.
@@ -103,6 +107,8 @@ public:
     ResultsOrigin Origin() const;
     // Asked on every idle pass: answered without the lock.
     bool IsRemote() const { return remote_.load(); }
+    // Whether the results were read from a file rather than this computer's registry; answered without the lock.
+    bool IsFromFile() const { return fromFile_.load(); }
 
     // Frees every record and the key map (the origin stays).
     void Release();
@@ -115,6 +121,7 @@ private:
     size_t writerCount_ = 0; // records_.size() as the worker knows it, read without the lock
     ResultsOrigin origin_;
     std::atomic<bool> remote_{false};
+    std::atomic<bool> fromFile_{false};
     volatile LONG keysSearched_ = 0;
     MatchCounts matches_;
     KeyTreeMap keyTree_;

@@ -1,8 +1,10 @@
 #include "engine/search_request.h"
 
+#include "engine/hive_registry.h"
 #include "engine/matchers.h"
 #include "base/settings.h"
 
+#include <algorithm>
 #include <cwchar>
 
 namespace {
@@ -15,9 +17,9 @@ bool ContainsNoCase(const std::wstring& text, const wchar_t* upperNeedle) {
     return upper.find(upperNeedle) != std::wstring::npos;
 }
 
-RequestOutcome Refuse(RequestField field, const wchar_t* message) {
+RequestOutcome Refuse(RequestField field, std::wstring message) {
     RequestOutcome outcome;
-    outcome.refusal = {field, message};
+    outcome.refusal = {field, std::move(message)};
     return outcome;
 }
 
@@ -30,6 +32,16 @@ BOOL TakeBound(const std::optional<SYSTEMTIME>& picked, FILETIME& out) {
     SYSTEMTIME time = *picked;
     time.wMilliseconds = 0;
     return ::SystemTimeToFileTime(&time, &out);
+}
+
+// Whether every location lies in the hive mounted as HKEY_LOCAL_MACHINE\name: the hive itself or keys below it.
+bool WithinHive(const std::vector<KeyLocation>& lookIn, const std::wstring& name) {
+    return std::all_of(lookIn.begin(), lookIn.end(), [&](const KeyLocation& location) {
+        const std::wstring subKey = TrimChars(location.subKey, L"\\");
+        return location.root == HKEY_LOCAL_MACHINE && !name.empty() && subKey.size() >= name.size() &&
+               _wcsnicmp(subKey.c_str(), name.c_str(), name.size()) == 0 &&
+               (subKey.size() == name.size() || subKey[name.size()] == L'\\');
+    });
 }
 
 // The limit of the settings: 0 unless stopping at a limit is on.
@@ -75,8 +87,19 @@ RequestOutcome BuildSearchRequest(const SearchFormValues& values) {
                           L"Only 'HKEY_LOCAL_MACHINE' and 'HKEY_USERS' are supported for remote registry search.");
         }
     }
+    if (values.hive && values.hiveFile.empty()) {
+        return Refuse(RequestField::HiveFile, L"Please enter the path of a hive file.");
+    }
     if (!ParseKeyList(values.lookIn, request.lookIn)) {
         return Refuse(RequestField::LookIn, L"Error in the Look-In text.");
+    }
+    if (values.hive) {
+        if (!WithinHive(request.lookIn, values.hiveName)) {
+            return Refuse(RequestField::LookIn, L"A hive file is searched under HKEY_LOCAL_MACHINE\\" +
+                                                    values.hiveName + L": look in it or in keys below it.");
+        }
+        request.registry = &kHiveRegistry;
+        request.sourceDescription = values.hiveFile;
     }
     if (values.excludeOn) {
         ParseKeyList(values.exclude, request.excludeKeys);

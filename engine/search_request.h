@@ -23,6 +23,11 @@ struct SearchFormValues {
     std::wstring lookIn;
     bool remote = false;
     std::wstring computer; // as typed; used when remote
+    // A hive file searched instead of a registry (remote is false then). The caller mounts it under
+    // HKEY_LOCAL_MACHINE\<hiveName> (mounted_hive.h); the look-in text names keys there.
+    bool hive = false;
+    std::wstring hiveFile;
+    std::wstring hiveName;
     bool excludeOn = false;
     std::wstring exclude;
     DWORD options = SO_LOOK_AT_MASK;         // the look-at bits and SO_MATCH_CASE; no look-at bit means all three
@@ -85,7 +90,7 @@ struct SearchRequest {
 bool SetRequestPattern(SearchRequest& request, const std::wstring& text);
 
 // The form value a refusal is about, in the order the checks run.
-enum class RequestField { Computer, RemoteHive, LookIn, SearchText };
+enum class RequestField { Computer, RemoteHive, HiveFile, LookIn, SearchText };
 
 struct RequestRefusal {
     RequestField field;
@@ -100,7 +105,7 @@ struct RequestOutcome {
 };
 
 // Checks the values in the order the form always did (remote computer name, remote hives, look-in text,
-// search text) and builds the request. Touches neither the engine nor any window; the settings the values
+// search text; a hive file's path before the look-in text) and builds the request. Touches neither the engine nor any window; the settings the values
 // leave open (result limit, UTF-16 in binary data) are read from the settings store here, once per search.
 RequestOutcome BuildSearchRequest(const SearchFormValues& values);
 

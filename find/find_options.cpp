@@ -530,6 +530,8 @@ const wchar_t* OptionOfField(RequestField field) {
     switch (field) {
     case RequestField::Computer:
         return L"--computer";
+    case RequestField::HiveFile:
+        return L"--hive";
     case RequestField::RemoteHive:
     case RequestField::LookIn:
         return L"--look-in";

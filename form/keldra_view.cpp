@@ -1,5 +1,7 @@
 #include "form/keldra_view.h"
 
+#include "engine/hive_registry.h"
+
 #include "form/form_state.h"
 #include "form/history_save.h"
 #include "form/look_in_link.h"
@@ -383,6 +385,9 @@ void CKeldraWTLView::OnDestroy() {
     // The worker is told to stop but not waited for here; the engine's destructor waits for it.
     if (m_search.GetHandle()) {
         m_search.SetStopEvent();
+    }
+    if (!m_hiveName.empty()) {
+        UnmountHive(m_hiveName);
     }
     SettingWriteFailures failures;
     SaveHistories(m_searchText, m_lookIn, m_exclude, failures);

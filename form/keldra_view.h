@@ -170,6 +170,8 @@ private:
     std::wstring ControlText(int id) const;
     void ShowMessage(const wchar_t* text);
     void SaveFormState(class SettingWriteFailures& failures);
+    // The frame's title, with the hive file searched last when there is one.
+    void ShowSearchedFile(const std::wstring& file);
 
     // The search (keldra_view_search.cpp).
     void OnSearchButton();
@@ -178,6 +180,11 @@ private:
     void OnSearchStarted();
     void OnSearchResult(size_t index);
     void OnSearchFinished();
+    // Mounts the form's hive file for a search, in place of the one mounted before; false (the user told
+    // why) when it cannot be read.
+    bool MountFormHive(const SearchFormValues& values);
+    // Tells the damage found in the hive file searched, and what its reader warned of.
+    void TellHiveDamage(const std::wstring& file);
     void ListRemainingResults();
     bool PumpMessages();
     void ListResultAt(size_t index);
@@ -190,6 +197,8 @@ private:
     // Options tree (keldra_view_options.cpp).
     void OnOptionChanged(const OptionsTree::IProperty* property);
     void SetLookInText(const wchar_t* text);
+    // The hive file's whole hive as the look-in text.
+    void LookInHiveFile();
     void ShowOptionsMenu();
     void OnOptionsMenuCommand(WORD id);
 
@@ -237,4 +246,7 @@ private:
     bool m_listing = false;
     bool m_searchActive = false; // from SN_STARTED until the results are listed: the button reads "Stop"
     std::wstring m_keyFilter;
+    std::wstring m_hiveName; // the hive file mounted for the last search, if any
+    std::vector<std::wstring> m_hiveWarnings;
+    std::wstring m_frameTitle; // the frame's title before a hive file was named in it
 };

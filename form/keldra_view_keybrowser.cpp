@@ -29,6 +29,7 @@ void CKeldraWTLView::FillKeyBrowser() {
         data.branches.push_back(LookInBranchPath(location));
     }
     data.remoteComputer = origin.computer;
+    data.fromFile = origin.IsFromFile();
     CKeyBrowser& browser = KeyBrowser();
     browser.SetFilterHandler([this](const std::wstring& path) { OnKeyBrowserFilter(path); });
     browser.Fill(std::move(data));

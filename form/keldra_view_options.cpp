@@ -3,6 +3,7 @@
 #include "form/keldra_view.h"
 
 #include "base/win_handles.h"
+#include "engine/hive_registry.h"
 
 #include "form/look_in_link.h"
 #include "resources/command_ids.h"
@@ -43,6 +44,15 @@ void CKeldraWTLView::OnOptionChanged(const OptionsTree::IProperty* property) {
         SetLookInText(kEntireRegistryRemote);
         LookInToTree();
         break;
+    case Role::HivePath:
+        // Typing a path chooses the hive file.
+        m_options.ChooseHiveFile();
+        UpdateOptionStates();
+        LookInHiveFile();
+        break;
+    case Role::HiveFile:
+        LookInHiveFile();
+        break;
     case Role::Other:
         break;
     }
@@ -50,6 +60,14 @@ void CKeldraWTLView::OnOptionChanged(const OptionsTree::IProperty* property) {
 
 void CKeldraWTLView::SetLookInText(const wchar_t* text) {
     SetDlgItemText(IDC_LOOKIN, text);
+}
+
+void CKeldraWTLView::LookInHiveFile() {
+    const std::wstring file = TrimChars(m_options.HiveFileText(), L" \"");
+    if (!file.empty()) {
+        SetLookInText((L"HKEY_LOCAL_MACHINE\\" + DefaultHiveName(file)).c_str());
+    }
+    PostCommand(IDC_SEARCH_TEXT, CBN_EDITCHANGE);
 }
 
 void CKeldraWTLView::LookInToTree() {

@@ -2,6 +2,7 @@
 // live and final listing of results and the status texts of a search.
 #include "form/keldra_view.h"
 
+#include "engine/hive_registry.h"
 #include "engine/msg_queue.h"
 #include "engine/result_markup.h"
 #include "engine/snapshot_shelf.h"
@@ -96,6 +97,9 @@ bool CKeldraWTLView::SearchFromForm() {
         return false;
     }
     m_searchText.AddToHistory();
+    if (values.hive && !MountFormHive(values)) {
+        return false;
+    }
     // The store keeps telling where the listed results came from until the new worker begins.
     return StartSearch(std::move(*outcome.request));
 }
@@ -112,8 +116,9 @@ void CKeldraWTLView::OnTypingPause() {
     if (!ReadSettingFlag(kSearchAsYouTypeSetting)) {
         return;
     }
-    RequestOutcome outcome = BuildSearchRequest(GatherFormValues());
-    if (!outcome.Accepted() || !outcome.request->remoteComputer.empty() ||
+    const SearchFormValues values = GatherFormValues();
+    RequestOutcome outcome = BuildSearchRequest(values);
+    if (!outcome.Accepted() || !outcome.request->remoteComputer.empty() || values.hive ||
         !TheSnapshotShelf().Covers(outcome.request->lookIn)) {
         return;
     }
@@ -125,9 +130,14 @@ SearchFormValues CKeldraWTLView::GatherFormValues() {
     values.searchText = CWindow(GetDlgItem(IDC_SEARCH_TEXT)).GetWindowText(kSearchTextChars);
     values.mode = CurrentMode();
     values.lookIn = ControlText(IDC_LOOKIN);
-    values.remote = !m_options.IsLocal();
+    values.remote = m_options.IsRemote();
     if (values.remote) {
         values.computer = m_options.ComputerText();
+    }
+    values.hive = m_options.IsHiveFile();
+    if (values.hive) {
+        values.hiveFile = TrimChars(m_options.HiveFileText(), L" \"");
+        values.hiveName = DefaultHiveName(values.hiveFile);
     }
     values.excludeOn = IsDlgButtonChecked(IDC_EXCLUDE_CHECK) == BST_CHECKED;
     values.exclude = ControlText(IDC_EXCLUDE);
@@ -185,6 +195,7 @@ void CKeldraWTLView::OnSearchStarted() {
     progress.SendMessage(PBM_SETMARQUEE, TRUE, 0);
     progress.ShowWindow(SW_SHOW);
     SetTimer(kTotalsTimer, kTotalsPeriodMs);
+    ShowSearchedFile(m_search.Results().Origin().source);
 }
 
 void CKeldraWTLView::OnSearchResult(size_t index) {
@@ -302,6 +313,55 @@ void CKeldraWTLView::OnSearchFinished() {
             ConnectFailureText(store.Origin().computer, static_cast<DWORD>(m_search.ConnectError()));
         ShowMessage(text.c_str());
     }
+    if (store.IsFromFile()) {
+        TellHiveDamage(store.Origin().source);
+    }
+}
+
+bool CKeldraWTLView::MountFormHive(const SearchFormValues& values) {
+    // The hive is read afresh for every search: the file may have changed.
+    if (!m_hiveName.empty()) {
+        UnmountHive(m_hiveName);
+        m_hiveName.clear();
+    }
+    std::wstring error;
+    m_hiveWarnings.clear();
+    if (!MountHive(values.hiveName, values.hiveFile, error, m_hiveWarnings)) {
+        ShowMessage((L"The hive file " + values.hiveFile + L" cannot be searched: " + error).c_str());
+        return false;
+    }
+    m_hiveName = values.hiveName;
+    return true;
+}
+
+void CKeldraWTLView::TellHiveDamage(const std::wstring& file) {
+    std::wstring text;
+    for (const std::wstring& warning : m_hiveWarnings) {
+        text += L"The hive file " + file + L": " + warning + L"\n";
+    }
+    std::vector<std::wstring> problems;
+    const size_t count = HiveProblems(m_hiveName, problems);
+    if (count > 0) {
+        text += L"The hive file " + file + L" is damaged: " + problems.front();
+        if (count > 1) {
+            text += L" (and " + std::to_wstring(count - 1) + L" more problem(s))";
+        }
+        text += L"\nWhat could be read was searched.";
+    }
+    m_hiveWarnings.clear();
+    if (!text.empty()) {
+        ShowMessage(text.c_str());
+    }
+}
+
+void CKeldraWTLView::ShowSearchedFile(const std::wstring& file) {
+    if (!m_frame) {
+        return;
+    }
+    if (m_frameTitle.empty()) {
+        m_frameTitle = CWindow(m_frame).GetWindowText();
+    }
+    ::SetWindowTextW(m_frame, file.empty() ? m_frameTitle.c_str() : (m_frameTitle + L" - " + file).c_str());
 }
 
 void CKeldraWTLView::ListRemainingResults() {

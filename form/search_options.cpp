@@ -131,6 +131,8 @@ void CSearchOptions::Build(DWORD options, DWORD typeMask) {
     remoteComputer_ = InsertOption(L"Remote Computer", false, registryOf);
     ScopedVariant noComputer(L"");
     computer_ = Insert(new CPropertyEditItem(L"Computer", noComputer.Get()), PTI_EDIT, remoteComputer_);
+    hiveFile_ = InsertOption(L"Hive File", false, registryOf);
+    hivePath_ = Insert(new CPropertyEditItem(L"File", noComputer.Get()), PTI_EDIT, hiveFile_);
 
     HTREEITEM lookIn = Insert(new CPropertyReadOnlyItem(L"Look In"), PTI_HEADING, TVI_ROOT);
     entireRegistry_ = InsertOption(L"Entire Registry", true, lookIn);
@@ -170,9 +172,13 @@ void CSearchOptions::Build(DWORD options, DWORD typeMask) {
 void CSearchOptions::UpdateStates(DWORD mode) {
     const bool hivesChosen = tree_.GetCheckState(selectedHives_);
     const bool local = IsLocal();
+    // The Look In items name a registry's hives; a hive file is looked in by the look-in text alone.
+    const bool registry = !IsHiveFile();
     for (size_t hive = 0; hive < kHiveCount; ++hive) {
-        tree_.SetItemEnabled(hives_[hive], HiveItemEnabled(hive, hivesChosen, local));
+        tree_.SetItemEnabled(hives_[hive], registry && HiveItemEnabled(hive, hivesChosen, local));
     }
+    tree_.SetItemEnabled(entireRegistry_, registry);
+    tree_.SetItemEnabled(selectedHives_, registry);
 
     const bool typesChosen = tree_.GetCheckState(selectedTypes_);
     for (HTREEITEM item : types_) {
@@ -214,6 +220,7 @@ CSearchOptions::ItemRole CSearchOptions::RoleOf(const IProperty* property) const
         {selectedTypes_, ItemRole::SelectedTypes}, {allTypes_, ItemRole::AllTypes},
         {selectedHives_, ItemRole::SelectedHives}, {entireRegistry_, ItemRole::EntireRegistry},
         {localComputer_, ItemRole::LocalComputer}, {remoteComputer_, ItemRole::RemoteComputer},
+        {hiveFile_, ItemRole::HiveFile},           {hivePath_, ItemRole::HivePath},
     };
     for (const auto& [item, role] : roles) {
         if (tree_.GetProperty(item) == property) {
@@ -223,8 +230,8 @@ CSearchOptions::ItemRole CSearchOptions::RoleOf(const IProperty* property) const
     return ItemRole::Other;
 }
 
-std::wstring CSearchOptions::ComputerText() const {
-    const IProperty* property = tree_.GetProperty(computer_);
+std::wstring CSearchOptions::TextOf(HTREEITEM item) const {
+    const IProperty* property = tree_.GetProperty(item);
     if (!property) {
         return {};
     }

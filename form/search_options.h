@@ -52,6 +52,8 @@ public:
         EntireRegistry,
         LocalComputer,
         RemoteComputer,
+        HiveFile,
+        HivePath,
         Other
     };
 
@@ -69,8 +71,13 @@ public:
     ItemRole RoleOf(const OptionsTree::IProperty* property) const;
 
     bool IsLocal() const { return tree_.GetCheckState(localComputer_); }
-    // The "Computer" item's text.
-    std::wstring ComputerText() const;
+    bool IsRemote() const { return tree_.GetCheckState(remoteComputer_); }
+    // A hive file is searched instead of a registry.
+    bool IsHiveFile() const { return tree_.GetCheckState(hiveFile_); }
+    void ChooseHiveFile() const { tree_.SetCheckState(hiveFile_, true); }
+    // The "Computer" and "File" items' texts.
+    std::wstring ComputerText() const { return TextOf(computer_); }
+    std::wstring HiveFileText() const { return TextOf(hivePath_); }
     void SelectComputer() const { tree_.SelectItem(computer_); }
 
     bool LengthFilterOn() const { return tree_.GetCheckState(lengthRange_); }
@@ -106,6 +113,7 @@ private:
     void SetUpTree();
     void SetBold(HTREEITEM item) const;
     LONG IntegerOf(HTREEITEM item) const;
+    std::wstring TextOf(HTREEITEM item) const;
     void SetChildChecks(HTREEITEM parent, Bulk change) const;
 
     OptionsTree::CPropertyTreeCtrl& tree_;
@@ -114,6 +122,8 @@ private:
     HTREEITEM localComputer_ = nullptr;
     HTREEITEM remoteComputer_ = nullptr;
     HTREEITEM computer_ = nullptr;
+    HTREEITEM hiveFile_ = nullptr;
+    HTREEITEM hivePath_ = nullptr;
     HTREEITEM entireRegistry_ = nullptr;
     HTREEITEM selectedHives_ = nullptr;
     std::array<HTREEITEM, kHiveCount> hives_ = {}; // in kHiveTable order

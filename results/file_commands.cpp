@@ -98,11 +98,7 @@ void ExportCheckedResults(HWND owner, const CHTMLListCtrl& list, const ResultsSt
     if (!::GetSaveFileNameW(&dialog.ofn)) {
         return;
     }
-    RegExportResult exported;
-    {
-        WaitCursor wait;
-        exported = ExportToRegFile(entries, dialog.FileName());
-    }
+    const RegExportResult exported = ExportResultsToFile(entries, store, dialog.FileName());
     const std::wstring failures = ExportFailureText(exported.keysFailed, exported.valuesLeftOut, exported.logPath);
     switch (exported.status) {
     case RegExportStatus::Written:
@@ -119,4 +115,10 @@ void ExportCheckedResults(HWND owner, const CHTMLListCtrl& list, const ResultsSt
         Warn(owner, FileNotWrittenText(dialog.FileName(), exported.error));
         break;
     }
+}
+
+RegExportResult ExportResultsToFile(const std::vector<ExportEntry>& entries, const ResultsStore& store,
+                                    const std::wstring& path) {
+    WaitCursor wait;
+    return ExportToRegFile(entries, path, *store.Origin().registry);
 }

@@ -5,6 +5,7 @@
 #include "engine/results_store.h"
 #include "results/html_list_ctrl.h"
 #include "output/listed_row.h"
+#include "output/reg_export.h"
 
 #include <windows.h>
 
@@ -21,7 +22,11 @@ std::vector<ListedRow> ListedRows(const CHTMLListCtrl& list, const ResultsStore&
 void SaveResultList(HWND owner, const CHTMLListCtrl& list, const ResultsStore& store);
 
 // Export as .REG: "No items to export" for an empty list, "Please check mark items to export" without
-// checked rows; otherwise asks for a file and exports the checked results from the live registry. A file
+// checked rows; otherwise asks for a file and exports the checked results from where they were found (the
+// live registry or a hive file). A file
 // that could not be written, an export of nothing, and keys or values left out of the file are told. Results
 // of another computer are never exported, since the registry here holds other keys of the same names.
 void ExportCheckedResults(HWND owner, const CHTMLListCtrl& list, const ResultsStore& store);
+// The export itself, into path: the entries read through the registry table the results came from.
+RegExportResult ExportResultsToFile(const std::vector<ExportEntry>& entries, const ResultsStore& store,
+                                    const std::wstring& path);

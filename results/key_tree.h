@@ -23,6 +23,10 @@ struct KeyTreeData {
     KeyTreeMap keys;
     std::vector<std::wstring> branches;
     std::wstring remoteComputer;
+    bool fromFile = false; // a hive file was searched: this computer's registry does not hold its keys
+
+    // Whether children come from the key map alone, since the registry here does not hold the keys.
+    bool KeyMapOnly() const { return !remoteComputer.empty() || fromFile; }
 };
 
 struct KeyTreeChild {

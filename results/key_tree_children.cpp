@@ -45,7 +45,7 @@ std::vector<std::wstring> SubKeyNames(HKEY key) {
 } // namespace
 
 std::vector<KeyTreeChild> LoadKeyTreeChildren(const KeyTreeData& data, const std::wstring& path) {
-    if (!data.remoteComputer.empty()) {
+    if (data.KeyMapOnly()) {
         return ChildrenFromKeyMap(data.keys, path);
     }
     KeyHandle key = OpenLocalKey(path);
@@ -56,7 +56,7 @@ std::vector<KeyTreeChild> LoadKeyTreeChildren(const KeyTreeData& data, const std
 }
 
 bool KeyTreeKeyExists(const KeyTreeData& data, const std::wstring& fullKeyName) {
-    if (!data.remoteComputer.empty()) {
+    if (data.KeyMapOnly()) {
         return data.keys.count(fullKeyName) != 0;
     }
     return static_cast<bool>(OpenLocalKey(fullKeyName));

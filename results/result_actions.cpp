@@ -96,6 +96,7 @@ CommandStateInputs ResultActions::StateInputs(const std::wstring& keyFilter) con
     CommandStateInputs in;
     in.count = static_cast<size_t>(m_list.GetItemCount());
     in.remote = IsRemote();
+    in.fromFile = m_store.IsFromFile();
     const int row = m_list.GetSelectedIndex();
     in.rowSelected = row >= 0 && row < m_list.GetItemCount();
     // Run on every idle pass: the selected record is looked at in place, not copied.
@@ -223,7 +224,7 @@ void ResultActions::DeleteSelectedValue() {
     size_t index = 0;
     SearchResult record;
     // Another computer's result names a key there, never the key of the same name here.
-    if (m_busy || IsRemote() || position < 0 || !Record(position, index, record) || record.IsKey()) {
+    if (m_busy || !NamesLocalKeys() || position < 0 || !Record(position, index, record) || record.IsKey()) {
         return;
     }
     BusyScope busy(m_busy);
@@ -248,7 +249,7 @@ void ResultActions::DeleteSelectedKey() {
     size_t index = 0;
     SearchResult record;
     // A hive root itself is never deleted.
-    if (m_busy || IsRemote() || position < 0 || !Record(position, index, record) || record.KeyPath().empty()) {
+    if (m_busy || !NamesLocalKeys() || position < 0 || !Record(position, index, record) || record.KeyPath().empty()) {
         return;
     }
     BusyScope busy(m_busy);
@@ -272,7 +273,7 @@ void ResultActions::DeleteSelectedKey() {
 }
 
 void ResultActions::DeleteChecked() {
-    if (m_busy || IsRemote()) {
+    if (m_busy || !NamesLocalKeys()) {
         return;
     }
     CheckedDelete run;
@@ -419,7 +420,7 @@ bool ResultActions::OpenFileLocation() {
 }
 
 bool ResultActions::OpenInRegEdit(const std::wstring& keyBrowserPath) {
-    if (IsRemote()) {
+    if (!NamesLocalKeys()) {
         return false;
     }
     SearchResult record;

@@ -36,6 +36,8 @@ public:
     int SelectedResult() const;
     bool CopySelectedResult(SearchResult& out) const;
     bool IsRemote() const { return m_store.IsRemote(); }
+    // Whether the results name keys of this computer's registry (not another computer's, nor a hive file's).
+    bool NamesLocalKeys() const { return !m_store.IsRemote() && !m_store.IsFromFile(); }
     // The inputs of the command rules; keyFilter is the key browser's current filter. Asked on every idle
     // pass, so it reads no setting: the KeyTree setting is taken by ReadKeyTreeSetting.
     CommandStateInputs StateInputs(const std::wstring& keyFilter) const;

@@ -7,22 +7,25 @@
 std::vector<CommandEnabled> ComputeCommandStates(const CommandStateInputs& in) {
     const bool selected = in.selected != -1;
     const bool listed = in.count > 0;
+    // Deleting and the registry editor act on this computer's registry, which holds neither another
+    // computer's keys nor a hive file's.
+    const bool local = !in.remote && !in.fromFile;
     return {
         {ID_EDIT_COPY, selected},
-        {ID_EDIT_DELETE_CHECKED, listed && !in.remote},
+        {ID_EDIT_DELETE_CHECKED, listed && local},
         {ID_EDIT_COPY_SELECTED, selected},
-        {ID_FILE_OPEN_REGEDIT, !in.remote},
+        {ID_FILE_OPEN_REGEDIT, local},
         // Removing takes rows out of the list only, so another computer's results may be removed too.
         {ID_EDIT_REMOVE_SELECTED, selected},
         {ID_EDIT_REMOVE, listed},
-        {ID_EDIT_DELETE_SELECTED, selected && !in.selectedIsKey && !in.remote},
-        {ID_EDIT_DELETE_KEY_SELECTED, selected && in.selectedHasKeyPath && !in.remote},
+        {ID_EDIT_DELETE_SELECTED, selected && !in.selectedIsKey && local},
+        {ID_EDIT_DELETE_KEY_SELECTED, selected && in.selectedHasKeyPath && local},
         {ID_EDIT_COPY_VALUE, selected && !in.selectedIsKey},
         {ID_EDIT_MARK_ALL, listed},
         {ID_EDIT_MARK_NONE, listed},
         {ID_EDIT_MARK_INVERT, listed},
-        // The export reads the live registry, and the registry here holds other keys under the names that a
-        // remote search found.
+        // The export reads where the results came from (this computer's registry or the hive file); the
+        // registry here holds other keys under the names that a remote search found.
         {ID_FILE_EXPORT, !in.remote},
         // The two commands that only the context menu offers follow the same rules wherever they come from.
         {ID_OPEN_FILE_LOCATION, selected && !in.selectedIsKey && in.fileLocationFound},

@@ -13,6 +13,7 @@ struct CommandStateInputs {
     size_t count = 0;                // rows in the results list
     int selected = -1;               // the selected row's result index; -1 for none or a row without a record
     bool remote = false;             // the results came from a remote computer
+    bool fromFile = false;           // the results were read from a hive file, not this computer's registry
     bool selectedIsKey = false;      // the selected result is a key, not a value
     bool selectedHasKeyPath = false; // the selected result's key path is not empty
 

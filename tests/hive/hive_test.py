@@ -161,6 +161,20 @@ def compare_with_hivex(path, name):
     check(got_keys == want_keys - {''}, '%s: every key found by its name' % name)
 
 
+def compare_window(work, hive, damaged):
+    out = os.path.join(work, 'window')
+    for fmt in ('txt', 'reg'):
+        run_find('--hive', wine_path(hive), '--mode', 'all', '--format', fmt, '--output', wine_path(out + '.find.' + fmt))
+    env = dict(ENV, QUILLON_TEST_HIVE=wine_path(hive), QUILLON_TEST_HIVE_OUT=wine_path(out),
+               QUILLON_TEST_HIVE_DAMAGED=wine_path(damaged))
+    ran = subprocess.run([os.path.join(SOURCE, 'tools/wine-run'), os.path.join(BUILD, 'wineprefix'), os.path.join(
+        BUILD, 'tests', 'form_tests.exe'), '--gtest_filter=HiveView.*'], env=env, capture_output=True, timeout=300)
+    check(b'[  PASSED  ] 1 test' in ran.stdout, 'the search view on a hive: %s' % ran.stdout.decode('utf-8')[-1500:])
+    for fmt in ('txt', 'reg'):
+        mine = open(out + '.' + fmt, 'rb').read() if os.path.exists(out + '.' + fmt) else None
+        check(mine == open(out + '.find.' + fmt, 'rb').read(), "the window's %s file equals quillon-find's" % fmt)
+
+
 def merged_hive(work, name, wide):
     reg, path = os.path.join(work, name + '.reg'), os.path.join(work, name + '.hive')
     open(reg, 'w', encoding='utf-8').write(reg_text(tree_text(wide)))
@@ -204,6 +218,8 @@ def main():
     small = merged_hive(work, 'small', 40)
     small_big = os.path.join(work, 'small_bigdata.hive')
     open(small_big, 'wb').write(to_big_data_record(open(small, 'rb').read()))
+
+    compare_window(work, small, paths[1])
 
     # Mutants through the whole program, many at once: the search ends, and every cut file is named.
     shaker, mutants, seed_bytes = random.Random(7), [], open(small, 'rb').read()
