@@ -338,7 +338,6 @@ void CKeldraWTLView::EnableByCheck(int checkId, std::initializer_list<int> contr
 void CKeldraWTLView::SetSearchButton(bool searching) {
     m_searchActive = searching;
     CWindow button(m_searchButton);
-    button.SetWindowText(searching ? L"Stop" : L"Search");
     // The button shows an image list the view owns. BM_SETIMAGE made the version-6 button build bitmaps of
     // its own from the icon each time and never free them: 6 GDI objects lost per search.
     ImageListHandle& images = searching ? m_stopImage : m_searchImage;
@@ -355,6 +354,9 @@ void CKeldraWTLView::SetSearchButton(bool searching) {
     }
     BUTTON_IMAGELIST shown = {images.Get(), {0, 0, 0, 0}, BUTTON_IMAGELIST_ALIGN_LEFT};
     button.SendMessage(BCM_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(&shown));
+    // The caption comes last: setting it repaints the button, while a new image list alone is not always
+    // drawn (a search that ended at once kept showing the stop picture).
+    button.SetWindowText(searching ? L"Stop" : L"Search");
 }
 
 std::wstring CKeldraWTLView::ControlText(int id) const {
