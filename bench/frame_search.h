@@ -5,6 +5,7 @@
 #pragma once
 
 #include "bench/needle_tree.h"
+#include "bench/no_kept_copies.h"
 #include "shell/main_frame.h"
 #include "winlib/message_loop.h"
 
@@ -98,6 +99,7 @@ public:
     }
 
 private:
+    NoKeptCopies noKeptCopies_; // first, so that the frame never keeps a copy
     static LRESULT CALLBACK CountEnds(HWND window, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
                                       DWORD_PTR ends) {
         if (message == WM_SCANSTATUS && wParam == SCAN_ENDED) {

@@ -20,6 +20,7 @@
 // --parts: afterwards, the live C++ heap bytes of the list's rows, the key maps and the results store, found
 // by freeing each in turn (every operator new of this program is counted).
 #include "base/settings.h"
+#include "bench/no_kept_copies.h"
 #include "engine/keldra_thread.h"
 #include "engine/msg_queue.h"
 #include "shell/main_frame.h"
@@ -406,6 +407,8 @@ int wmain(int argc, wchar_t** argv) {
     // The result limit off, as a user would set it for a search this large; the key browser on (its default).
     WriteSettingDword(kSettingsSubKey, kStopSearchOnLimit, 0);
     WriteSettingDword(kSettingsSubKey, kKeyTree, 1);
+    // Both sides walk the registry: the frame's search keeps no copy for the engine's to search.
+    const NoKeptCopies noKeptCopies;
 
     INITCOMMONCONTROLSEX classes = {sizeof classes, ICC_WIN95_CLASSES};
     InitCommonControlsEx(&classes);
