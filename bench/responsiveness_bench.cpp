@@ -30,7 +30,10 @@ using needletree::Now;
 class Prober {
 public:
     Prober(HWND window, const CKeldraWTLView& view) : window_(window), view_(view), thread_([this] { Run(); }) {}
-    ~Prober() {
+    ~Prober() { Stop(); }
+    // Ends the probing. The probe still waiting counts as well: it may have begun while the search's last
+    // steps ran without answering.
+    void Stop() {
         stop_ = true;
         // The probe may be waiting for this thread to answer: answer until it has ended.
         while (!done_) {
@@ -39,7 +42,9 @@ public:
             }
             Sleep(1);
         }
-        thread_.join();
+        if (thread_.joinable()) {
+            thread_.join();
+        }
     }
     double WorstMs() const { return std::max(worstRunningMs_.load(), worstMs_.load()); }
     // The longest wait that began while the worker still ran, and the longest that began after it ended
@@ -103,6 +108,7 @@ int wmain(int argc, wchar_t** argv) {
         [&] {
             Prober prober(frame.Frame().m_hWnd, frame.View());
             const framesearch::FrameRun run = frame.Search(lookIn, L"needle");
+            prober.Stop();
             listed = run.rows;
             worstRunning = std::max(worstRunning, prober.WorstWhileRunningMs());
             worstAfter = std::max(worstAfter, prober.WorstAfterMs());

@@ -1,9 +1,12 @@
 #include "engine/results_store.h"
 
 void ResultsStore::Begin(ResultsOrigin origin) {
+    // The previous search's records are freed after the lock is let go: freeing a hundred thousand of them
+    // takes long enough to hold up a window that reads the store meanwhile.
+    std::deque<SearchResult> previous;
     {
         CriticalSectionLock hold(lock_);
-        records_.clear();
+        previous.swap(records_);
         writerCount_ = 0;
         origin_ = std::move(origin);
         remote_ = origin_.IsRemote();

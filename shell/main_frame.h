@@ -23,6 +23,9 @@
 
 #include <string>
 
+// Posted to the frame after a search's end to show the key browser pane.
+inline constexpr UINT WM_SHOWKEYBROWSER = WM_APP + 0x66;
+
 class CMainFrame : public CWindowImpl<CMainFrame>, public CMessageFilter, public CIdleHandler, public CUpdateUI {
 public:
     CMainFrame() = default;

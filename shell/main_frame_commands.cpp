@@ -222,8 +222,11 @@ void CMainFrame::OnScanStatus(WPARAM status) {
         if (m_taskbar) {
             m_taskbar->SetProgressState(m_hWnd, TBPF_NOPROGRESS);
         }
-        if (ReadSettingFlag(kKeyTreeSetting) && m_view.ListedCount() > 0) {
-            ShowKeyBrowser(true);
+        if (ReadSettingFlag(kKeyTreeSetting) && m_view.ListedCount() > 0 &&
+            m_splitter.GetSinglePaneMode() != SPLIT_PANE_NONE) {
+            // Laying the window out again for the pane takes tens of milliseconds: a message of its own, so
+            // that the window answers in between.
+            PostMessage(WM_SHOWKEYBROWSER);
         }
         ::FlashWindow(m_hWnd, FALSE);
     }

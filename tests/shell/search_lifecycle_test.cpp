@@ -277,10 +277,13 @@ TEST_F(SearchLifecycle, WithSearchAsYouTypeTheListFollowsTheTextOverAKeptCopy) {
     SetDlgItemTextW(view.m_hWnd, IDC_LOOKIN, (L"HKCU\\" + kTree).c_str());
     ASSERT_TRUE(SearchToTheEnd(L"HKCU\\" + kTree));
     for (const wchar_t* typed : {L"module1.dll", L"module3"}) {
+        // Every search here ends with the same totals: only its own end text tells that it has ended.
+        frame->StatusBar().SetPaneText(ID_DEFAULT_PANE, L"");
         SetDlgItemTextW(view.m_hWnd, IDC_SEARCH_TEXT, typed);
         SendMessageW(view.m_hWnd, WM_COMMAND, MAKEWPARAM(IDC_SEARCH_TEXT, CBN_EDITCHANGE), 0);
         EXPECT_TRUE(testsupport::PumpUntil([&] {
-            return frame->StatusBar().GetPaneText(kPaneTotals) == L"Keys Searched: 4, Total Item(s): 3 (instant)" &&
+            return DefaultPaneText().rfind(L"Scan ", 0) == 0 &&
+                   frame->StatusBar().GetPaneText(kPaneTotals) == L"Keys Searched: 4, Total Item(s): 3 (instant)" &&
                    view.Search().Request().patterns == std::vector<std::wstring>{typed} && !view.IsListing();
         }));
         EXPECT_EQ(view.ListedCount(), 3u);
