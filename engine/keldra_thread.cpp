@@ -112,11 +112,11 @@ DWORD CKeldraThread::Run() {
     // A local search of the live registry may run over kept copies of its locations (a hive file or
     // another source is always read itself); the copies stay lent while the walk reads them.
     std::vector<std::shared_ptr<RegistrySnapshot>> snapshots;
-    bool taken = false;
+    bool missing = false;
     if (request_.keepSnapshots && request_.remoteComputer.empty() && registry == &kAdvapiRegistry) {
         std::wstring failure;
         snapshots = TheSnapshotShelf().Lend(
-            request_.lookIn, [this] { return IsStopSet(); }, failure, taken);
+            request_.lookIn, [this] { return IsStopSet(); }, failure, missing);
         if (!failure.empty()) {
             LogNote(L"Searched without a kept copy of " + failure);
         }
@@ -126,7 +126,7 @@ DWORD CKeldraThread::Run() {
         reading.push_back(snapshot.get());
     }
     std::optional<SnapshotReading> readingScope;
-    searchedSnapshot_ = !snapshots.empty() && !taken;
+    searchedSnapshot_ = !snapshots.empty();
     if (!snapshots.empty()) {
         readingScope.emplace(reading);
         registry = &kSnapshotRegistry;
@@ -143,6 +143,11 @@ DWORD CKeldraThread::Run() {
         LogProblem(L"Memory allocation error %ls", walkPath_.c_str());
     } catch (const std::exception& error) {
         LogProblem(L"Search error %ls: %ls", Widen(error.what()).c_str(), walkPath_.c_str());
+    }
+    // The locations walked without a copy are read for the next search once this one's walk is done, so
+    // that the two do not compete for the registry.
+    if (missing && !IsStopSet()) {
+        TheSnapshotShelf().ReadLater(request_.lookIn);
     }
     PostToView(SN_FINISHED);
     searchLog_.CloseLogFile();

@@ -49,7 +49,7 @@ public:
     DWORD Problems() const { return problems_; }
     // the error of the first remote connection that failed; ERROR_SUCCESS when none did;
     LONG ConnectError() const { return connectError_; }
-    // whether the search ran over snapshots kept from earlier searches (none was taken for it).
+    // whether the search ran over snapshots kept from earlier searches.
     bool SearchedSnapshot() const { return searchedSnapshot_; }
 
 private:

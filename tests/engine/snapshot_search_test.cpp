@@ -166,8 +166,9 @@ TEST(SnapshotSearch, EqualsTheLiveWalkInEveryModeAfterChangesFromAnotherProcess)
     EXPECT_FALSE(RegistrySnapshot::Take(HKEY_CURRENT_USER, kBase + L"\\Missing", 1 << 20, failure));
 }
 
-// The engine keeps the snapshot of a searched location itself and runs the next search over it, the same
-// process's own writes included; over the memory budget it walks the registry and the search log says so.
+// The engine keeps the snapshot of a searched location itself, read after the search that walked it, and
+// runs the next search over it, the same process's own writes included; over the memory budget it walks
+// the registry and the search log says so.
 TEST(SnapshotSearch, EngineKeepsSnapshotsBetweenSearchesWithinTheBudget) {
     testsupport::ResetProgramKey();
     TheSnapshotShelf().Clear();
@@ -186,7 +187,8 @@ TEST(SnapshotSearch, EngineKeepsSnapshotsBetweenSearchesWithinTheBudget) {
         CKeldraThread live;
         EXPECT_EQ(Outcome(kept, kModes[0], kAdvapiRegistry, L"HKCU\\" + path, true),
                   Outcome(live, kModes[0], kAdvapiRegistry, L"HKCU\\" + path));
-        EXPECT_EQ(kept.SearchedSnapshot(), round > 0) << "the first search reads the snapshot";
+        EXPECT_EQ(kept.SearchedSnapshot(), round > 0) << "the first search walks, its snapshot is read after it";
+        TheSnapshotShelf().FinishReading();
     }
     // A location with a key whose values cannot be read (Wine serves Perflib\009 specially) is kept all the
     // same; a walk over it meets that key's failure as the registry walk does, also after a refresh.
@@ -203,12 +205,16 @@ TEST(SnapshotSearch, EngineKeepsSnapshotsBetweenSearchesWithinTheBudget) {
         const std::vector<std::wstring> expected = Outcome(live, kModes[6], kAdvapiRegistry, perflib);
         EXPECT_EQ(Outcome(kept, kModes[6], kAdvapiRegistry, perflib, true), expected);
         EXPECT_EQ(kept.SearchedSnapshot(), round > 0) << SearchLog();
+        TheSnapshotShelf().FinishReading();
         EXPECT_TRUE(std::any_of(expected.begin(), expected.end(),
                                 [](const std::wstring& line) { return line.find(L" error ") != std::wstring::npos; }));
     }
     RegDeleteValueW(machine.Get(), L"QuillonTestRefresh");
     WriteSetting(kSnapshotBudgetSetting, 1);
     TheSnapshotShelf().Clear();
+    Outcome(kept, kModes[0], kAdvapiRegistry, L"HKCU\\" + path, true);
+    TheSnapshotShelf().FinishReading();
+    // The read after the search failed: the next search tells why it walks the registry again.
     Outcome(kept, kModes[0], kAdvapiRegistry, L"HKCU\\" + path, true);
     EXPECT_FALSE(kept.SearchedSnapshot());
     EXPECT_NE(SearchLog().find("over the memory budget"), std::string::npos) << SearchLog();

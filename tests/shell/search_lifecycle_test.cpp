@@ -5,6 +5,7 @@
 
 #include "base/log_file.h"
 #include "base/settings.h"
+#include "engine/snapshot_shelf.h"
 #include "resources/string_ids.h"
 #include "shell/search_log_view.h"
 #include "tests/common/message_box_closer.h"
@@ -260,8 +261,9 @@ TEST_F(SearchLifecycle, ProblemsAreCountedInTheEndTextOnly) {
     EXPECT_EQ(log.substr(log.find("\r\n") + 2),
               "Unable to open key:Software\\QuillonNoSuchKey1\r\nUnable to open key:Software\\QuillonNoSuchKey2\r\n");
 
-    // A search without problems keeps the plain text. The first search kept a copy of the tree: this one
-    // runs over it.
+    // A search without problems keeps the plain text. The first search had a copy of the tree read after
+    // it: this one runs over it.
+    TheSnapshotShelf().FinishReading();
     ASSERT_TRUE(SearchToTheEnd(L"HKCU\\" + kTree));
     EXPECT_EQ(DefaultPaneText(), L"Scan Finished (0 sec)");
     EXPECT_EQ(frame->StatusBar().GetPaneText(kPaneTotals), L"Keys Searched: 2, Total Item(s): 3 (instant)");
@@ -276,6 +278,7 @@ TEST_F(SearchLifecycle, WithSearchAsYouTypeTheListFollowsTheTextOverAKeptCopy) {
     ASSERT_TRUE(testsupport::PumpUntil([&] { return GetWindowTextLengthW(GetDlgItem(view.m_hWnd, IDC_LOOKIN)) > 0; }));
     SetDlgItemTextW(view.m_hWnd, IDC_LOOKIN, (L"HKCU\\" + kTree).c_str());
     ASSERT_TRUE(SearchToTheEnd(L"HKCU\\" + kTree));
+    TheSnapshotShelf().FinishReading();
     for (const wchar_t* typed : {L"module1.dll", L"module3"}) {
         // Every search here ends with the same totals: only its own end text tells that it has ended.
         frame->StatusBar().SetPaneText(ID_DEFAULT_PANE, L"");
