@@ -420,12 +420,13 @@ const RegistryApi kHiveRegistry = {
 };
 
 bool MountHive(const std::wstring& name, const std::wstring& path, std::wstring& error,
-               std::vector<std::wstring>& warnings) {
+               std::vector<std::wstring>& warnings, const std::wstring& previous) {
     if (name.empty() || name.find(L'\\') != std::wstring::npos) {
         error = L"\"" + name + L"\" cannot name a hive: it must be one key name, without backslashes";
         return false;
     }
-    if (FindMount(name)) {
+    const std::wstring key = Upper(name), replaced = Upper(previous);
+    if (key != replaced && FindMount(name)) {
         error = L"a hive named \"" + name + L"\" is already open";
         return false;
     }
@@ -446,11 +447,17 @@ bool MountHive(const std::wstring& name, const std::wstring& path, std::wstring&
     for (const std::string& warning : mount->file->Warnings()) {
         warnings.push_back(Widen(warning));
     }
+    // The name is checked again under the lock that mounts it (another thread may have taken it while the
+    // file was read); the previous hive goes only as the new one comes.
     std::lock_guard<std::mutex> hold(mountsLock);
-    if (!mounts.emplace(Upper(name), std::move(mount)).second) {
+    if (key != replaced && mounts.contains(key)) {
         error = L"a hive named \"" + name + L"\" is already open";
         return false;
     }
+    if (!previous.empty()) {
+        mounts.erase(replaced);
+    }
+    mounts[key] = std::move(mount);
     return true;
 }
 

@@ -23,8 +23,12 @@ extern const RegistryApi kHiveRegistry;
 // Reads the hive file at path and mounts it as name. False, with a text saying what is wrong, when the file
 // cannot be read, is no hive, or the name is taken or unusable. warnings receives what the reader noticed
 // without finding damage (a hive not cleanly closed).
+//
+// With a previous name (which may be name itself), the new hive takes the place of the one mounted as
+// previous, in one step once the file has been read: when it is refused, previous stays mounted and
+// everything read from it still works.
 bool MountHive(const std::wstring& name, const std::wstring& path, std::wstring& error,
-               std::vector<std::wstring>& warnings);
+               std::vector<std::wstring>& warnings, const std::wstring& previous = {});
 void UnmountHive(const std::wstring& name);
 
 // Damage found in a mounted hive so far, when it was read and while it was searched: the count of all

@@ -181,7 +181,7 @@ private:
     void OnSearchResult(size_t index);
     void OnSearchFinished();
     // Mounts the form's hive file for a search, in place of the one mounted before; false (the user told
-    // why) when it cannot be read.
+    // why, the one before still mounted) when it cannot be read.
     bool MountFormHive(const SearchFormValues& values);
     // Tells the damage found in the hive file searched, and what its reader warned of.
     void TellHiveDamage(const std::wstring& file);

@@ -327,18 +327,16 @@ void CKeldraWTLView::OnSearchFinished() {
 }
 
 bool CKeldraWTLView::MountFormHive(const SearchFormValues& values) {
-    // The hive is read afresh for every search: the file may have changed.
-    if (!m_hiveName.empty()) {
-        UnmountHive(m_hiveName);
-        m_hiveName.clear();
-    }
+    // The hive is read afresh for every search: the file may have changed. It replaces the last search's
+    // hive only once it has been read, so a refused file leaves the listed results working.
     std::wstring error;
-    m_hiveWarnings.clear();
-    if (!MountHive(values.hiveName, values.hiveFile, error, m_hiveWarnings)) {
+    std::vector<std::wstring> warnings;
+    if (!MountHive(values.hiveName, values.hiveFile, error, warnings, m_hiveName)) {
         ShowMessage((L"The hive file " + values.hiveFile + L" cannot be searched: " + error).c_str());
         return false;
     }
     m_hiveName = values.hiveName;
+    m_hiveWarnings = std::move(warnings);
     return true;
 }
 
