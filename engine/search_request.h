@@ -24,7 +24,7 @@ struct SearchFormValues {
     bool remote = false;
     std::wstring computer; // as typed; used when remote
     // A hive file searched instead of a registry (remote is false then). The caller mounts it under
-    // HKEY_LOCAL_MACHINE\<hiveName> (mounted_hive.h); the look-in text names keys there.
+    // HKEY_LOCAL_MACHINE\<hiveName> (hive_registry.h); the look-in text names keys there.
     bool hive = false;
     std::wstring hiveFile;
     std::wstring hiveName;
