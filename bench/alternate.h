@@ -26,6 +26,16 @@ inline int RoundsArg(int argc, wchar_t** argv) {
     return kMinRounds;
 }
 
+// Whether a flag such as --keep is on the command line.
+inline bool HasFlag(int argc, wchar_t** argv, const wchar_t* flag) {
+    for (int i = 1; i < argc; ++i) {
+        if (std::wcscmp(argv[i], flag) == 0) {
+            return true;
+        }
+    }
+    return false;
+}
+
 struct Samples {
     std::vector<double> a;
     std::vector<double> b;

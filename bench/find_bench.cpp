@@ -145,10 +145,7 @@ void CompareFleet(int rounds) {
 } // namespace
 
 int wmain(int argc, wchar_t** argv) {
-    bool keep = false;
-    for (int i = 1; i < argc; ++i) {
-        keep |= std::wcscmp(argv[i], L"--keep") == 0;
-    }
+    const bool keep = benchalt::HasFlag(argc, argv, L"--keep");
     const int rounds = benchalt::RoundsArg(argc, argv);
     CompareWithWalkAndRegQuery(rounds);
     CompareFleet(rounds);
