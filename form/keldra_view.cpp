@@ -158,6 +158,7 @@ BOOL CKeldraWTLView::OnCommand(WORD code, WORD id, LRESULT& lResult) {
     case ID_TREE_CHECK_TYPES:
     case ID_TREE_UNCHECK_TYPES:
     case ID_TREE_INVERT_TYPES:
+    case ID_TREE_CHOOSE_HIVE_FILE:
         OnOptionsMenuCommand(id);
         return TRUE;
     case ID_GOTO_KEY_BROWSER:
@@ -174,6 +175,15 @@ BOOL CKeldraWTLView::OnNotify(NMHDR* header, LRESULT& lResult) {
         const int code = static_cast<int>(header->code);
         if (code == OptionsTree::PTN_ITEMCHANGED) {
             OnOptionChanged(reinterpret_cast<OptionsTree::NMPROPERTYITEM*>(header)->prop);
+            return TRUE;
+        }
+        if (code == OptionsTree::PTN_DBLCLICK &&
+            m_options.RoleOf(reinterpret_cast<OptionsTree::NMPROPERTYITEM*>(header)->prop) ==
+                CSearchOptions::ItemRole::HivePath) {
+            // A double-click on "File" browses for the file instead of opening the editor; the dialog is
+            // shown once the tree has finished with the click.
+            PostCommand(ID_TREE_CHOOSE_HIVE_FILE, 0);
+            lResult = 1;
             return TRUE;
         }
         if (OptionsTree::IsPropertyNotification(code)) {

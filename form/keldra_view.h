@@ -146,6 +146,9 @@ public:
     void LookInToTree();
     // Hive checks -> look-in text.
     void TreeToLookIn();
+    // Puts path into the "File" item as typing it there does: "Hive File" is chosen and the look-in text
+    // names the file's hive.
+    void UseHiveFile(const std::wstring& path);
     // The selected search mode; the first mode when none is selected.
     DWORD CurrentMode() const;
 
@@ -201,6 +204,8 @@ private:
     void LookInHiveFile();
     void ShowOptionsMenu();
     void OnOptionsMenuCommand(WORD id);
+    // "Choose Hive File...": the Open dialog; the chosen file goes to UseHiveFile, a cancel changes nothing.
+    void BrowseForHiveFile();
 
     // Results and key browser (keldra_view_results.cpp).
     BOOL OnResultCommand(WORD id);

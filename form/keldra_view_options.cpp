@@ -5,7 +5,9 @@
 #include "base/win_handles.h"
 #include "engine/hive_registry.h"
 
+#include "form/hive_file_dialog.h"
 #include "form/look_in_link.h"
+#include "form/options_tree_variant.h"
 #include "resources/command_ids.h"
 #include "resources/image_ids.h"
 
@@ -84,6 +86,19 @@ void CKeldraWTLView::TreeToLookIn() {
     PostCommand(IDC_SEARCH_TEXT, CBN_EDITCHANGE);
 }
 
+void CKeldraWTLView::UseHiveFile(const std::wstring& path) {
+    // Through the tree, so the change takes the same way as the user's typing (OnOptionChanged).
+    OptionsTree::ScopedVariant text(path.c_str());
+    m_tree.SendMessage(OptionsTree::PTM_SETVALUE, reinterpret_cast<WPARAM>(&text.Get()),
+                       reinterpret_cast<LPARAM>(m_options.HivePathProperty()));
+}
+
+void CKeldraWTLView::BrowseForHiveFile() {
+    if (const auto path = AskForHiveFile(::GetAncestor(m_hWnd, GA_ROOT), m_options.HiveFileText())) {
+        UseHiveFile(*path);
+    }
+}
+
 void CKeldraWTLView::ShowOptionsMenu() {
     MenuHandle menu(::LoadMenuW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDR_OPTIONS_MENU)));
     HMENU popup = menu ? ::GetSubMenu(menu.Get(), 0) : nullptr;
@@ -118,6 +133,9 @@ void CKeldraWTLView::OnOptionsMenuCommand(WORD id) {
         break;
     case ID_TREE_INVERT_TYPES:
         m_options.SetTypeChecks(Bulk::Invert);
+        break;
+    case ID_TREE_CHOOSE_HIVE_FILE:
+        BrowseForHiveFile();
         break;
     default:
         break;

@@ -78,6 +78,8 @@ public:
     // The "Computer" and "File" items' texts.
     std::wstring ComputerText() const { return TextOf(computer_); }
     std::wstring HiveFileText() const { return TextOf(hivePath_); }
+    // The "File" item's property, to change its text as the user does (with notifications).
+    OptionsTree::IProperty* HivePathProperty() const { return tree_.GetProperty(hivePath_); }
     void SelectComputer() const { tree_.SelectItem(computer_); }
 
     bool LengthFilterOn() const { return tree_.GetCheckState(lengthRange_); }

@@ -3,9 +3,12 @@
 #include "form/form_state.h"
 #include "resources/command_ids.h"
 #include "base/settings.h"
+#include "tests/common/file_test_support.h"
+#include "tests/common/modal_driver.h"
 #include "tests/form/view_fixture.h"
 
 #include <commctrl.h>
+#include <dlgs.h>
 
 using namespace viewtest;
 
@@ -243,6 +246,33 @@ TEST_F(ViewTest, ContextMenuCommandsChangeChecksWithoutLookingAtTheChoice) {
     EXPECT_TRUE(On(L"REG_SZ"));
     EXPECT_TRUE(On(L"All Types")) << "the type choice stays";
     EXPECT_EQ(Text(IDC_LOOKIN), lookIn) << "type commands change only the tree";
+}
+
+TEST_F(ViewTest, HiveFileGivenOrChosenInTheOpenDialogIsTakenAsIfTyped) {
+    filetest::ScratchFolder folder;
+    const std::wstring hive = folder.File(L"my hive.dat"), quoted = L"\"" + hive + L"\"";
+    ::CloseHandle(::CreateFileW(hive.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0, nullptr));
+    view->UseHiveFile(quoted);
+    EXPECT_TRUE(view->Options().IsHiveFile() && !On(L"Local Computer") && !Offered(L"HKEY_CURRENT_USER"));
+    EXPECT_EQ(Text(IDC_LOOKIN), L"HKEY_LOCAL_MACHINE\\my hive.dat");
+
+    const auto browse = [&](const std::function<void(HWND)>& script) {
+        testsupport::ModalDriver driver(L"Open", script);
+        view->SendMessage(WM_COMMAND, ID_TREE_CHOOSE_HIVE_FILE);
+        EXPECT_TRUE(driver.Ran() && !driver.TimedOut());
+    };
+    std::wstring startFolder(MAX_PATH, L'\0');
+    browse([&](HWND dialog) { // starts in the file's folder; a cancel changes nothing
+        ::SendMessageW(dialog, CDM_GETFOLDERPATH, MAX_PATH, reinterpret_cast<LPARAM>(startFolder.data()));
+        ::PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
+    });
+    EXPECT_EQ(_wcsicmp(startFolder.c_str(), hive.substr(0, hive.rfind(L'\\')).c_str()), 0);
+    EXPECT_EQ(view->Options().HiveFileText(), quoted);
+    browse([&](HWND dialog) {
+        ::SetDlgItemTextW(dialog, ::GetDlgItem(dialog, cmb13) ? cmb13 : edt1, hive.c_str());
+        ::PostMessageW(dialog, WM_COMMAND, IDOK, 0);
+    });
+    EXPECT_EQ(view->Options().HiveFileText(), hive);
 }
 
 TEST_F(ViewTest, DateAndExcludeChecksEnableTheirFields) {

@@ -485,9 +485,10 @@ TEST_F(Menus, OptionsTreeMenuOffersTheHiveAndTypeCommands) {
     std::multimap<UINT, std::wstring> items;
     Collect(top[0].sub, items);
     const std::map<UINT, std::wstring> expected = {
-        {ID_TREE_CHECK_HIVES, L"Check all Hives"},     {ID_TREE_UNCHECK_HIVES, L"Uncheck all Hives"},
-        {ID_TREE_INVERT_HIVES, L"Invert Check Hives"}, {ID_TREE_CHECK_TYPES, L"Check all Types"},
-        {ID_TREE_UNCHECK_TYPES, L"Uncheck all Types"}, {ID_TREE_INVERT_TYPES, L"Invert Check Types"},
+        {ID_TREE_CHECK_HIVES, L"Check all Hives"},          {ID_TREE_UNCHECK_HIVES, L"Uncheck all Hives"},
+        {ID_TREE_INVERT_HIVES, L"Invert Check Hives"},      {ID_TREE_CHECK_TYPES, L"Check all Types"},
+        {ID_TREE_UNCHECK_TYPES, L"Uncheck all Types"},      {ID_TREE_INVERT_TYPES, L"Invert Check Types"},
+        {ID_TREE_CHOOSE_HIVE_FILE, L"Choose Hive File..."},
     };
     ASSERT_EQ(items.size(), expected.size());
     for (const auto& [id, text] : expected) {
