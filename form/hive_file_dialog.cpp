@@ -20,7 +20,7 @@ std::optional<std::wstring> AskForHiveFile(HWND owner, const std::wstring& fileT
     static constexpr wchar_t kFilter[] = L"Registry hive files (*.dat;*.hiv;*.hve;*.sav)\0*.dat;*.hiv;*.hve;*.sav\0"
                                          L"All files (*.*)\0*.*\0";
     const std::wstring folder = HiveFileStartFolder(fileText);
-    // Room for long paths; the dialog truncates nothing it can fit here.
+    // Room for the longest path Windows allows, so no chosen file is too long for the buffer.
     std::vector<wchar_t> name(32768, L'\0');
     OPENFILENAMEW ofn{};
     ofn.lStructSize = sizeof ofn;
